@@ -21,6 +21,9 @@ public:
   // The modal error box: caption "エラー", OK only, no icon. UTF-8 text.
   virtual void ShowError(const std::string& message) = 0;
 };
+// Installs the window that every function below works through. One must be
+// installed before any of them runs; using the patcher without a window ends
+// the program with a message on standard error.
 void SetPatcherWindow(PatcherWindow* window);
 
 extern const char* const TargetOpenFailedMessage;   // "ﾀｰｹﾞｯﾄﾌｧｲﾙが開けませんでした。"
