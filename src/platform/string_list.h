@@ -3,6 +3,7 @@
 // allows duplicates. Entries are raw bytes: nothing converts their encoding.
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TStringList {
@@ -15,6 +16,13 @@ public:
   int Add(std::string s);
   void Clear() { items_.clear(); }
   void Assign(const TStringList& other) { items_ = other.items_; }
+  void Reserve(int n) { items_.reserve(static_cast<size_t>(n)); }
+
+  // Moves entry i out of the list, leaving an empty entry in its place.
+  std::string Take(int i) { return std::move(items_[static_cast<size_t>(i)]); }
+  // Appends entries first..last-1 of `source`, moved: they are left empty
+  // there. The list grows once, however many entries come.
+  void AddMoved(TStringList& source, int first, int last);
 
   // Replaces the entries by the lines of `bytes`: LF, CR and CR LF each end
   // a line (LF CR is two line ends), a final line end adds no line, and a
