@@ -37,9 +37,14 @@ std::string LoadErrorMessage(int code);
 // (without a box of its own) and then lets the EFOpenError through.
 int LoadProject();
 
-// 1-based number of the line the last load stood on when it stopped: the
-// failing line, or the file's last line when the lines ran out. 0 before
-// any load and for a file without lines.
+// 1-based number of the line the last load stopped on, for "FILE:LINE"
+// reports:
+// - after a failure code: the failing line (the bad offset line, the name
+//   line of the 17th page or flag), or the file's last line when the lines
+//   ran out (ErrEndOfFile);
+// - after a success: the "#end" line that ended the walk, or else the
+//   file's last line (the line count; 0 for a file without lines);
+// - 0 before any load and when the file could not be opened or read.
 int LoadStopLine();
 
 // The steps of a load; exposed for tests.
@@ -48,11 +53,14 @@ int ParseTabSection(int& cursor, int count);
 void ParseDocSection(int& cursor, int count, int page);
 int AddPage(int& cursor, int count);
 int AddFlag(int& cursor, int count, int page);
+// Stores and returns the offset on line `cursor`, or ErrBadOffset when the
+// line is not a whole number or the number is negative.
 int ReadOffset(int cursor, int32_t& destination);
 int SkipBlankLines(int& cursor, int count);
 void ResetProject(int code);
 
 // The offset syntax alone: leading spaces, then decimal with an optional
 // sign or hexadecimal after $, x, X, 0x, 0X (at most 8 significant digits,
-// a 32-bit pattern). Returns false when `line` is not a whole number.
+// a 32-bit pattern). Returns false when `line` is not a whole number; a
+// negative number is returned as read (the loader refuses it).
 bool ParseOffsetText(const std::string& line, int32_t& value);
