@@ -105,7 +105,9 @@ void WriteSelectedFlagCommand() {
   const int page = Window().SelectedPage();
   const int flag = Window().SelectedFlag();
   int result = 0;
-  if (page >= 0 && flag >= 0 && page < MaxPages && flag < MaxFlags) {
+  // Only a declared flag: the offsets of undeclared ones may be left over
+  // from an earlier project.
+  if (page >= 0 && flag >= 0 && page < MaxPages && flag < FlagNames[page]->Count()) {
     result = WriteFlagByte(FlagOffsets[page][flag], FlagValues[page][flag]);
   }
   FinishWriteCommand(result);
