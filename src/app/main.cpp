@@ -1,1 +1,9 @@
-int main() { return 0; }
+// qmtedit: the program's way in.
+#include "app/startup.h"
+#include "platform/application.h"
+
+int main(int argc, char** argv) {
+  RegisterResources();
+  TApplication app(argc, argv);
+  return WinMain();
+}
