@@ -60,6 +60,19 @@ int main(int argc, char** argv) {
   apply->add_flag("--grow", ao.grow, "Allow offsets at or beyond the end of the target");
   apply->add_flag("--verbose", ao.verbose, "Print each write as \"offset -> new\"");
 
+  // The top level takes no values, so the first word that is no option names
+  // the subcommand; CLI11 alone would only say that one is required.
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word.starts_with("-")) {
+      continue;
+    }
+    if (word != "check" && word != "show" && word != "read" && word != "apply") {
+      return UsageError("unknown subcommand \"" + word + "\": expected check, show, read or apply");
+    }
+    break;
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

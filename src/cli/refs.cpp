@@ -1,5 +1,6 @@
 #include "cli/refs.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -124,6 +125,7 @@ bool ResolveFlagRef(const ProjectView& project, std::string_view ref, FlagRef& f
     }
   }
 
+  std::sort(matches.begin(), matches.end());
   if (matches.size() == 1) {
     found = matches[0];
     error.clear();
