@@ -31,12 +31,14 @@ bool PlanWrites(const ProjectView& project, const std::vector<SetRequest>& sets,
                 std::string& error) {
   plan = WritePlan{};
   std::map<FlagRef, int> values;
+  std::vector<FlagRef> refs;  // one per --set, in the order given
   for (const SetRequest& request : sets) {
     FlagRef ref;
     if (!ResolveFlagRef(project, request.ref, ref, error)) {
       error = "--set \"" + request.argument + "\": " + error;
       return false;
     }
+    refs.push_back(ref);
     values[ref] = request.value;
   }
 
@@ -48,12 +50,10 @@ bool PlanWrites(const ProjectView& project, const std::vector<SetRequest>& sets,
       error = "--page \"" + *page + "\": " + error;
       return false;
     }
-    for (const SetRequest& request : sets) {
-      FlagRef ref;
-      ResolveFlagRef(project, request.ref, ref, error);
-      if (ref.page != plan.page) {
-        error = "--set \"" + request.argument + "\" names a flag of page " +
-                std::to_string(ref.page) + ", outside --page " + std::to_string(plan.page) +
+    for (size_t i = 0; i < sets.size(); ++i) {
+      if (refs[i].page != plan.page) {
+        error = "--set \"" + sets[i].argument + "\" names a flag of page " +
+                std::to_string(refs[i].page) + ", outside --page " + std::to_string(plan.page) +
                 "; it would not be written";
         return false;
       }
