@@ -21,6 +21,9 @@
 #include "platform/open_dialog.h"
 #include "project_test_support.h"
 
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace qmt_test {
 
 // Starts the program with `args` (after the program name): the application

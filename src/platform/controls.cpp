@@ -94,17 +94,21 @@ public:
   explicit TypingLimit(TEdit* edit) : QValidator(edit), edit_(edit) {}
   State validate(QString& input, int& pos) const override {
     const int limit = edit_->maxLength_;
-    if (edit_->programSetting_ > 0 || limit <= 0) return Acceptable;
-    const qsizetype before = edit_->before_.size();
-    const qsizetype allowed = std::max<qsizetype>(limit, before);
-    if (input.size() <= allowed) return Acceptable;
-    // The inserted characters end at the cursor: drop the excess from them.
-    qsizetype excess = input.size() - allowed;
-    qsizetype from = std::max<qsizetype>(0, pos - excess);
-    excess = std::min<qsizetype>(excess, pos - from);
-    input.remove(from, excess);
-    pos = static_cast<int>(from);
-    if (input.size() > allowed) input.truncate(allowed);
+    if (edit_->programSetting_ > 0 || limit <= 0 || input.size() <= limit) return Acceptable;
+    // What stayed of the old text is its common start and end with the new
+    // one; the rest of the new text was typed or pasted in between.
+    const QString& before = edit_->before_;
+    qsizetype head = 0;
+    const qsizetype most = std::min(before.size(), input.size());
+    while (head < most && before[head] == input[head]) ++head;
+    qsizetype tail = 0;
+    while (tail < most - head && before[before.size() - 1 - tail] == input[input.size() - 1 - tail]) ++tail;
+    const qsizetype kept = head + tail;
+    const qsizetype inserted = input.size() - kept;
+    const qsizetype room = std::max<qsizetype>(0, limit - kept);
+    if (inserted <= room) return Acceptable;
+    input.remove(head + room, inserted - room);
+    pos = static_cast<int>(head + room);
     return Acceptable;
   }
 
