@@ -15,7 +15,7 @@ void TForm2::LoadResource() {
   Label2->SetAlignment(Qt::AlignRight);
   Label3 = new TLabel(w, 124, 36, 93, 12);
   Label3->SetAlignment(Qt::AlignHCenter);
-  Label3->SetCaption(QStringLiteral("(C) 2026 qmtedit"));
+  Label3->SetCaption(QStringLiteral("(C)2026 qmtedit"));
   Button1 = new TButton(w, 176, 60, 41, 21, QStringLiteral("&OK"));
   Image1 = new TImage(w, 8, 0, 33, 33);
   Label4 = new TLabel(w, 4, 56, 118, 12);
