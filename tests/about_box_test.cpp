@@ -89,6 +89,17 @@ TEST_F(AboutBoxTest, CreditLineFollowsTheLoads) {
   EXPECT_EQ(Credit(), "(Not load...)");
 }
 
+TEST_F(AboutBoxTest, LongCreditRunsUnderTheOkButtonAndIsCutAtTheEdge) {
+  Start({dir.Write("a.qmt", "#copy\n" + std::string(60, 'W') + "\n#end\n")});
+  ShowAbout([&] {
+    EXPECT_GT(Form2->Label5->geometry().right(), 219);
+    const QPoint okCentre = Form2->Button1->geometry().center();
+    EXPECT_EQ(Form2->Client()->childAt(okCentre), Form2->Button1) << "the label lies beneath the button";
+    Click(Form2->Button1);
+  });
+  EXPECT_EQ(Form2->ModalResult(), mrOk);
+}
+
 TEST_F(AboutBoxTest, ClosesWithEnterAndWithTitleBarButtonButNotEscape) {
   Start();
   ShowAbout([&] {

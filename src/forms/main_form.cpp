@@ -95,5 +95,6 @@ void TForm1::LoadResource() {
   OpenDialog1->Filter = QStringLiteral("ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ(*.QMT)|*.QMT|ｾｰﾌﾞﾃﾞｰﾀﾌｧｲﾙ(*.*)|*.*|全ﾌｧｲﾙ(*.*)|*.*");
   OpenDialog1->Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist;
 
+  StackGraphicControls();
   Edit4->setFocus();
 }

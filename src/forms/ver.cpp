@@ -22,6 +22,7 @@ void TForm2::LoadResource() {
   Label4->SetCaption(QStringLiteral("Projectfile produce by..."));
   Bevel1 = new TBevel(w, 0, 52, 221, 5);
   Label5 = new TLabel(w, 12, 69, 4, 12);
+  StackGraphicControls();
   DefaultButton = Button1;
   Button1->OnClick = [this] { Button1Click(this); };
   Button1->setFocus();

@@ -110,6 +110,21 @@ void TForm::SetMenu(TMainMenu* menu) {
   adjustSize();
 }
 
+static void StackGraphicChildren(QWidget* parent) {
+  std::vector<QWidget*> graphic;
+  for (QObject* child : parent->children()) {
+    auto* w = qobject_cast<QWidget*>(child);
+    if (!w) continue;
+    if (dynamic_cast<TLabel*>(w) || dynamic_cast<TBevel*>(w) || dynamic_cast<TImage*>(w))
+      graphic.push_back(w);
+    else
+      StackGraphicChildren(w);
+  }
+  for (auto it = graphic.rbegin(); it != graphic.rend(); ++it) (*it)->lower();
+}
+
+void TForm::StackGraphicControls() { StackGraphicChildren(client_); }
+
 void TForm::DoCreate() { Dispatch(OnCreate); }
 
 int TForm::ShowModal() {

@@ -91,6 +91,12 @@ public:
   TNotifyEvent OnCreate;
   TNotifyEvent OnClose;
 
+  // Puts labels, bevels and images beneath the windowed controls of the
+  // same parent, as painted shapes lie beneath real controls; among
+  // themselves they keep their creation order. Called once the form's
+  // controls are made.
+  void StackGraphicControls();
+
   // Runs OnCreate (the application object does this right after making the
   // form).
   void DoCreate();
