@@ -105,7 +105,7 @@ void TForm::SetMinimizeOnlyBorder() {
 }
 
 void TForm::SetMenu(TMainMenu* menu) {
-  menu_ = menu;
+  menu_.reset(menu);
   setMenuBar(menu->Bar());
   adjustSize();
 }

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/controls.h"
@@ -69,8 +70,9 @@ public:
   void SetClientSize(int width, int height);
   // Title bar buttons: the system menu (close) and minimize; no maximize.
   void SetMinimizeOnlyBorder();
+  // Takes the menu; the form owns it from then on.
   void SetMenu(TMainMenu* menu);
-  TMainMenu* Menu() const { return menu_; }
+  TMainMenu* Menu() const { return menu_.get(); }
 
   QString Caption() const { return windowTitle(); }
   void SetCaption(const QString& caption) { setWindowTitle(caption); }
@@ -107,7 +109,7 @@ protected:
 
 private:
   QWidget* client_;
-  TMainMenu* menu_ = nullptr;
+  std::unique_ptr<TMainMenu> menu_;
   int modalResult_ = mrNone;
   class QEventLoop* modalLoop_ = nullptr;
 };
