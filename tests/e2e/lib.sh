@@ -24,6 +24,10 @@ log() { printf '%s\n' "$*" >&2; }
 # fail MESSAGE: reports and ends the test (cleanup runs from the exit trap).
 fail() {
   log "FAIL: $*"
+  if [ -s "$E2E_WORK/qmtedit.log" ]; then
+    log "qmtedit's output:"
+    tail -n 20 "$E2E_WORK/qmtedit.log" >&2
+  fi
   E2E_FAILED=1
   exit 1
 }
@@ -142,8 +146,14 @@ wait_window() {
   for n in $(seq $((limit * 20))); do
     id="$(find_window "$title")"
     if [ -n "$id" ]; then
-      # Let the window manager map and focus it.
-      sleep 0.3
+      # New windows get the focus from the window manager: keys typed before
+      # that would go elsewhere.
+      local k
+      for k in $(seq 40); do
+        [ "$(xdotool getactivewindow 2>/dev/null)" = "$id" ] && break
+        sleep 0.05
+      done
+      sleep 0.2
       printf '%s\n' "$id"
       return 0
     fi

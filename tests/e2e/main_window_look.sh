@@ -59,7 +59,7 @@ import -window root -crop "$((WIN_W + fl + fr))x$((WIN_H + ft + fb))+$((WIN_X - 
   "$E2E_WORK/framed.png"
 
 # --- Geometry
-check "the window is 312 wide (got $WIN_W)" test "$WIN_W" -eq 312
+check "the window is $CLIENT_W wide (got $WIN_W)" test "$WIN_W" -eq "$CLIENT_W"
 row_colour() { convert "$E2E_WORK/shown.png" -crop "312x1+0+$1" +repage -format '%k %[fx:mean]' info:; }
 bevel=""
 for y in $(seq 0 40); do
@@ -72,8 +72,8 @@ for y in $(seq 0 40); do
 done
 check "the bevel line under the menu bar is found" test -n "$bevel"
 check "the client area below it is 302 high (window $WIN_H, client from row ${bevel:-?})" \
-  test "$((WIN_H - ${bevel:-0}))" -eq 302
-check "the window asks for a fixed size" fixed_size_hints "$MAIN" 312 "$WIN_H"
+  test "$((WIN_H - ${bevel:-0}))" -eq "$CLIENT_H"
+check "the window asks for a fixed size" fixed_size_hints "$MAIN" "$CLIENT_W" "$WIN_H"
 actions="$(xprop -id "$MAIN" _NET_WM_ALLOWED_ACTIONS)"
 check "the window manager offers no resizing" test -z "$(grep -o '_NET_WM_ACTION_RESIZE' <<<"$actions")"
 check "the window manager offers no maximizing" test -z "$(grep -o '_NET_WM_ACTION_MAXIMIZE' <<<"$actions")"
