@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -97,26 +99,36 @@ void TStringList::LoadFromFile(const std::string& path) {
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) throw EFOpenError(path);
 
-  // Read up to the end of the file, whatever its size said: it may grow
-  // meanwhile, and some files report a size of 0.
-  size_t capacity = static_cast<size_t>(st.st_size) + 1;
+  // Read the file as it stood when it was opened: as many bytes as its size
+  // said then, or, for files that report a size of 0 but have content (those
+  // under /proc), up to their end. A file that another program keeps
+  // appending to is thus read to a bounded length instead of being chased.
+  const size_t opened_size = static_cast<size_t>(st.st_size);
+  size_t limit = opened_size > 0 ? opened_size : SIZE_MAX;
+  size_t capacity = opened_size > 0 ? opened_size : 4096;
   auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
   size_t size = 0;
-  for (;;) {
+  while (size < limit) {
     if (size == capacity) {
-      size_t bigger = capacity * 2;
+      size_t bigger = std::min(capacity * 2, limit);
       auto grown = std::make_unique_for_overwrite<char[]>(bigger);
       std::memcpy(grown.get(), buffer.get(), size);
       buffer = std::move(grown);
       capacity = bigger;
     }
-    ssize_t n = ::read(fd.get(), buffer.get() + size, capacity - size);
+    ssize_t n = ::read(fd.get(), buffer.get() + size, std::min(capacity, limit) - size);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw EFOpenError(path);
     }
-    if (n == 0) break;
+    if (n == 0) break;  // the end, or a file that shrank meanwhile
     size += static_cast<size_t>(n);
+    // A file that reported no size may be a regular file that was empty when
+    // opened and is being written now: take the size it reports now as its
+    // end.
+    if (limit == SIZE_MAX && ::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
+      limit = std::max(size, static_cast<size_t>(st.st_size));
+    }
   }
   SetText(std::string_view(buffer.get(), size));
 }
