@@ -14,7 +14,8 @@ TargetReader::~TargetReader() {
 }
 
 bool TargetReader::Open(const std::string& path, bool asForWriting) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a FIFO cannot wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     return false;
   }
