@@ -1,7 +1,9 @@
 // One load from start to end: what the window is told, the error box, what
 // a reload keeps, files that cannot be read, and where a load stopped.
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -245,11 +247,29 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LoaderTest, UnreadableFileRaisesFileOpenError) {
-  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
   ProjectFileName = dir.Write("locked.qmt", "#end");
   ASSERT_EQ(chmod(ProjectFileName.c_str(), 0), 0);
-  EXPECT_THROW(LoadProject(), EFOpenError);
-  EXPECT_EQ(ProjectCredit, NotLoadedCredit);
+  if (geteuid() != 0) {
+    EXPECT_THROW(LoadProject(), EFOpenError);
+    EXPECT_EQ(ProjectCredit, NotLoadedCredit);
+    return;
+  }
+  // Root reads every file: try as the user nobody in a child process.
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(100);
+    try {
+      LoadProject();
+    } catch (const EFOpenError&) {
+      _exit(ProjectCredit == NotLoadedCredit ? 0 : 2);
+    }
+    _exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: loaded anyway, 2: credit not reset, 100: could not drop privileges";
 }
 
 TEST_F(LoaderTest, LongPathIsKeptWhole) {
