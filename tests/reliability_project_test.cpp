@@ -334,8 +334,8 @@ TEST_P(BadProjectFiles, LoadOrFailWithoutCrashHangOrRunawayMemory) {
   EXPECT_LE(r.peakGrowthKiB, limitKiB) << "file of " << size / 1024 << " KiB";
   RecordProperty("peak_growth_kib", std::to_string(r.peakGrowthKiB));
   RecordProperty("file_kib", std::to_string(size / 1024));
-  std::printf("%s: file %lld KiB, peak memory growth %ld KiB\n", bad.name, static_cast<long long>(size / 1024),
-              r.peakGrowthKiB);
+  std::printf("%s: file %lld KiB, outcome %d (code %d), %ld document lines, peak memory growth %ld KiB\n", bad.name,
+              static_cast<long long>(size / 1024), r.kind, r.code, r.docLines, r.peakGrowthKiB);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loader, BadProjectFiles, testing::ValuesIn(BadFiles),
