@@ -1,6 +1,7 @@
 #include "platform/string_list.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,39 +11,100 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <new>
 
 #include "platform/exceptions.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace {
 
-// Calls `line(begin, end)` for every line of `text`, which holds no zero
-// byte. LF, CR and CR LF each end one line; a line end at the very end of
-// the text adds no line. Each line end is found with memchr: the next CR and
-// the next LF are searched separately and a search is only repeated once
-// the scan has passed its hit, so the text is crossed about twice in all.
+// The line stops (LF, CR, zero) among the 64 bytes at `p`, one bit each.
+using StopMaskFn = uint64_t (*)(const char* p);
+
+#if !defined(__x86_64__)
+uint64_t StopMaskPlain(const char* p) {
+  uint64_t mask = 0;
+  for (int i = 0; i < 64; ++i) {
+    const char c = p[i];
+    if (c == '\n' || c == '\r' || c == '\0') mask |= uint64_t{1} << i;
+  }
+  return mask;
+}
+#endif
+
+#if defined(__x86_64__)
+uint64_t StopMaskSse2(const char* p) {
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i zero = _mm_setzero_si128();
+  uint64_t mask = 0;
+  for (int i = 0; i < 4; ++i) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)), _mm_cmpeq_epi8(v, zero));
+    mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hits))} << (16 * i);
+  }
+  return mask;
+}
+
+__attribute__((target("avx2"))) uint64_t StopMaskAvx2(const char* p) {
+  const __m256i lf = _mm256_set1_epi8('\n');
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i zero = _mm256_setzero_si256();
+  uint64_t mask = 0;
+  for (int i = 0; i < 2; ++i) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
+    const __m256i hits = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, cr)),
+                                         _mm256_cmpeq_epi8(v, zero));
+    mask |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(hits))} << (32 * i);
+  }
+  return mask;
+}
+#endif
+
+StopMaskFn ChooseStopMask() {
+#if defined(__x86_64__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return StopMaskAvx2;
+  return StopMaskSse2;
+#else
+  return StopMaskPlain;
+#endif
+}
+
+// Calls `line(begin, end)` for every line of the text in one pass over it,
+// 64 bytes at a time. LF, CR and CR LF each end one line; a line end at the
+// very end of the text adds no line; a zero byte ends the text.
 template <class LineFn>
-void ForEachLine(std::string_view text, LineFn&& line) {
-  if (text.empty()) return;
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  auto find = [end](const char* from, char c) {
-    const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
-    return hit ? static_cast<const char*>(hit) : end;
-  };
-  const char* next_lf = find(p, '\n');
-  const char* next_cr = find(p, '\r');
-  while (p < end) {
-    if (next_lf < p) next_lf = find(p, '\n');
-    if (next_cr < p) next_cr = find(p, '\r');
-    const char* stop = next_lf < next_cr ? next_lf : next_cr;
-    line(p, stop);
-    if (stop == end) break;
-    if (*stop == '\r' && stop + 1 < end && stop[1] == '\n') {
-      p = stop + 2;
+void ForEachLine(const char* const begin, const char* end, LineFn&& line) {
+  static const StopMaskFn stopMask = ChooseStopMask();
+  const char* start = begin;  // of the line being read
+  for (const char* block = begin; block < end; block += 64) {
+    uint64_t mask;
+    if (end - block >= 64) {
+      mask = stopMask(block);
     } else {
-      p = stop + 1;
+      char tail[64];
+      std::memset(tail, 'x', sizeof tail);
+      std::memcpy(tail, block, static_cast<size_t>(end - block));
+      mask = stopMask(tail);
+    }
+    while (mask != 0) {
+      const char* stop = block + __builtin_ctzll(mask);
+      mask &= mask - 1;
+      if (stop < start) continue;  // the LF of a CR LF
+      if (*stop == '\0') {
+        end = stop;
+        break;
+      }
+      line(start, stop);
+      start = (*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? stop + 2 : stop + 1;
     }
   }
+  if (start < end) line(start, end);
 }
 
 class FileDescriptor {
@@ -59,34 +121,109 @@ private:
   int fd_;
 };
 
+// From this size on, memory comes from mmap with huge pages asked for: in a
+// file of hundreds of MiB, the first touch of each 4 KiB page costs more
+// than reading the page. Below it, malloc reuses what earlier loads freed.
+constexpr size_t BigBytes = size_t{32} << 20;
+
+// A block of `n` bytes for a file's content.
+std::shared_ptr<char[]> NewBlock(size_t n) {
+  if (n < BigBytes) return std::shared_ptr<char[]>(new char[n]);
+  char* p = static_cast<char*>(string_list_detail::AllocateBytes(n));
+  return std::shared_ptr<char[]>(p, [n](char* q) { string_list_detail::FreeBytes(q, n); });
+}
+
 }  // namespace
 
+void* string_list_detail::AllocateBytes(size_t bytes) {
+  if (bytes >= BigBytes) {
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    ::madvise(p, bytes, MADV_HUGEPAGE);
+    return p;
+  }
+  return ::operator new(bytes);
+}
+
+void string_list_detail::FreeBytes(void* p, size_t bytes) {
+  if (bytes >= BigBytes) {
+    ::munmap(p, bytes);
+  } else {
+    ::operator delete(p);
+  }
+}
+
+const std::vector<std::string>& TStringList::Items() const {
+  if (!itemsValid_) {
+    items_.assign(lines_.begin(), lines_.end());
+    itemsValid_ = true;
+  }
+  return items_;
+}
+
 int TStringList::Add(std::string s) {
-  items_.push_back(std::move(s));
+  auto owner = std::make_shared<const std::string>(std::move(s));
+  const std::string_view line(*owner);
+  blocks_.push_back(Block(owner, owner->data()));
+  lines_.push_back(line);
+  if (itemsValid_) items_.emplace_back(line);
   return Count() - 1;
 }
 
+void TStringList::Clear() {
+  lines_.clear();
+  blocks_.clear();
+  items_.clear();
+  itemsValid_ = true;
+}
+
+void TStringList::Assign(const TStringList& other) {
+  if (&other == this) return;
+  lines_ = other.lines_;
+  blocks_ = other.blocks_;
+  Changed();
+}
+
+std::string TStringList::Take(int i) {
+  std::string_view& line = lines_[static_cast<size_t>(i)];
+  std::string out(line);
+  line = {};
+  if (itemsValid_) items_[static_cast<size_t>(i)].clear();
+  return out;
+}
+
+void TStringList::KeepBlock(const Block& block) {
+  for (const Block& b : blocks_) {
+    if (b == block) return;
+  }
+  blocks_.push_back(block);
+}
+
 void TStringList::AddMoved(TStringList& source, int first, int last) {
-  auto from = source.items_.begin();
-  items_.insert(items_.end(), std::make_move_iterator(from + first),
-                std::make_move_iterator(from + last));
+  if (first >= last) return;
+  auto from = source.lines_.begin();
+  lines_.insert(lines_.end(), from + first, from + last);
+  for (const Block& b : source.blocks_) KeepBlock(b);
+  Changed();
+}
+
+void TStringList::CutLines(Block block, size_t size) {
+  lines_.clear();
+  blocks_.clear();
+  Changed();
+  // A first guess at the number of lines saves most of the regrowing.
+  lines_.reserve(size / 48 + 16);
+  const char* const begin = block.get();
+  ForEachLine(begin, begin + size, [this](const char* b, const char* e) {
+    lines_.emplace_back(b, static_cast<size_t>(e - b));
+  });
+  if (!lines_.empty()) blocks_.push_back(std::move(block));
 }
 
 void TStringList::SetText(std::string_view bytes) {
-  if (bytes.empty()) {
-    items_.clear();
-    return;
-  }
-  if (const void* zero = std::memchr(bytes.data(), '\0', bytes.size())) {
-    bytes = bytes.substr(0, static_cast<size_t>(static_cast<const char*>(zero) - bytes.data()));
-  }
-  items_.clear();
-  size_t lines = 0;
-  ForEachLine(bytes, [&lines](const char*, const char*) { ++lines; });
-  items_.reserve(lines);
-  ForEachLine(bytes, [this](const char* b, const char* e) {
-    items_.emplace_back(b, static_cast<size_t>(e - b));
-  });
+  auto copy = NewBlock(bytes.size() + 1);
+  if (!bytes.empty()) std::memcpy(copy.get(), bytes.data(), bytes.size());
+  CutLines(Block(std::move(copy)), bytes.size());
 }
 
 void TStringList::LoadFromFile(const std::string& path) {
@@ -106,12 +243,12 @@ void TStringList::LoadFromFile(const std::string& path) {
   const size_t opened_size = static_cast<size_t>(st.st_size);
   size_t limit = opened_size > 0 ? opened_size : SIZE_MAX;
   size_t capacity = opened_size > 0 ? opened_size : 4096;
-  auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+  auto buffer = NewBlock(capacity);
   size_t size = 0;
   while (size < limit) {
     if (size == capacity) {
       size_t bigger = std::min(capacity * 2, limit);
-      auto grown = std::make_unique_for_overwrite<char[]>(bigger);
+      auto grown = NewBlock(bigger);
       std::memcpy(grown.get(), buffer.get(), size);
       buffer = std::move(grown);
       capacity = bigger;
@@ -130,5 +267,5 @@ void TStringList::LoadFromFile(const std::string& path) {
       limit = std::max(size, static_cast<size_t>(st.st_size));
     }
   }
-  SetText(std::string_view(buffer.get(), size));
+  CutLines(Block(std::move(buffer)), size);
 }

@@ -11,7 +11,7 @@ namespace {
 LoaderWindow* Window = nullptr;
 int StopLine = 0;
 
-bool LineIs(int cursor, std::string_view word) { return (*ProjectLines)[cursor] == word; }
+bool LineIs(int cursor, std::string_view word) { return ProjectLines->Line(cursor) == word; }
 
 // Empties the tables and the window as after a failed load, without a box.
 void EmptyProjectAndWindow() {
@@ -89,9 +89,9 @@ int ParseProject() {
   while (cursor < count) {
     if (LineIs(cursor, "#copy")) {
       // On the last line there is nothing to take: the text stays.
-      if (cursor + 1 < count) CopyToTextBuffer(ProjectCredit, (*ProjectLines)[++cursor]);
+      if (cursor + 1 < count) CopyToTextBuffer(ProjectCredit, ProjectLines->Line(++cursor));
     } else if (LineIs(cursor, "#title")) {
-      if (cursor + 1 < count) CopyToTextBuffer(ProjectTitle, (*ProjectLines)[++cursor]);
+      if (cursor + 1 < count) CopyToTextBuffer(ProjectTitle, ProjectLines->Line(++cursor));
     } else if (LineIs(cursor, "#tab")) {
       ++cursor;
       int result = ParseTabSection(cursor, count);
@@ -127,7 +127,7 @@ int ParseTabSection(int& cursor, int count) {
   for (;;) {
     ++cursor;
     if (cursor >= count) return ErrEndOfFile;
-    if ((*ProjectLines)[cursor].starts_with('#')) {
+    if (ProjectLines->Line(cursor).starts_with('#')) {
       --cursor;
       return page;
     }
@@ -164,7 +164,7 @@ int AddFlag(int& cursor, int count, int page) {
 int ReadOffset(int cursor, int32_t& destination) {
   int32_t value = 0;
   // A negative offset is as bad as no number: no such byte exists.
-  if (!ParseOffsetText((*ProjectLines)[cursor], value) || value < 0) value = ErrBadOffset;
+  if (!ParseOffsetText(std::string(ProjectLines->Line(cursor)), value) || value < 0) value = ErrBadOffset;
   destination = value;
   return value;
 }
@@ -172,7 +172,7 @@ int ReadOffset(int cursor, int32_t& destination) {
 int SkipBlankLines(int& cursor, int count) {
   for (;;) {
     if (cursor >= count) return ErrEndOfFile;
-    if (!(*ProjectLines)[cursor].empty()) return 0;
+    if (!ProjectLines->Line(cursor).empty()) return 0;
     ++cursor;
   }
 }
