@@ -15,8 +15,7 @@ void WriteOutput(const std::string& text) {
 int RunCheck(const std::vector<std::string>& projects) {
   int status = ExitOk;
   for (const std::string& path : projects) {
-    ProjectView project;
-    if (!LoadProjectFile(path, project)) {
+    if (!LoadProjectFile(path)) {
       status = ExitFileError;
     }
   }

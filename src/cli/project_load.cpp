@@ -30,6 +30,14 @@ ProjectView CopyTables() {
 }  // namespace
 
 bool LoadProjectFile(const std::string& path, ProjectView& view) {
+  if (!LoadProjectFile(path)) {
+    return false;
+  }
+  view = CopyTables();
+  return true;
+}
+
+bool LoadProjectFile(const std::string& path) {
   ProjectFileName = path;
   int code = 0;
   try {
@@ -47,6 +55,5 @@ bool LoadProjectFile(const std::string& path, ProjectView& view) {
     PrintError(path + ":" + std::to_string(LoadStopLine()) + ": " + message);
     return false;
   }
-  view = CopyTables();
   return true;
 }

@@ -8,3 +8,6 @@
 // failure prints "PATH:LINE: MESSAGE" (or "PATH: MESSAGE" for a file that
 // cannot be opened) on standard error and returns false.
 bool LoadProjectFile(const std::string& path, ProjectView& view);
+// The same without the copy, for commands that only need to know whether
+// the file loads.
+bool LoadProjectFile(const std::string& path);
