@@ -18,7 +18,10 @@ QString AnsiText(const std::string& bytes) { return QString::fromStdString(Cp932
 static QStringList AnsiLines(const TStringList& list) {
   QStringList out;
   out.reserve(list.Count());
-  for (const std::string& s : list.Items()) out << AnsiText(s);
+  for (int i = 0; i < list.Count(); ++i) {
+    const std::string utf8 = Cp932ToUtf8(list.Line(i));
+    out << QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  }
   return out;
 }
 
