@@ -121,14 +121,16 @@ private:
   int fd_;
 };
 
-// From this size on, memory comes from mmap with huge pages asked for: in a
-// file of hundreds of MiB, the first touch of each 4 KiB page costs more
-// than reading the page. Below it, malloc reuses what earlier loads freed.
-constexpr size_t BigBytes = size_t{32} << 20;
+// From these sizes on, memory comes from mmap with huge pages asked for: the
+// first touch of each 4 KiB page costs more than reading the page, and a
+// file of hundreds of MiB has tens of thousands of them. Below them, malloc
+// reuses what earlier loads freed, which is cheaper still.
+constexpr size_t BigBytes = size_t{2} << 20;       // tables of lines
+constexpr size_t BigBlockBytes = size_t{32} << 20;  // a file's bytes
 
 // A block of `n` bytes for a file's content.
 std::shared_ptr<char[]> NewBlock(size_t n) {
-  if (n < BigBytes) return std::shared_ptr<char[]>(new char[n]);
+  if (n < BigBlockBytes) return std::shared_ptr<char[]>(new char[n]);
   char* p = static_cast<char*>(string_list_detail::AllocateBytes(n));
   return std::shared_ptr<char[]>(p, [n](char* q) { string_list_detail::FreeBytes(q, n); });
 }
