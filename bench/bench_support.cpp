@@ -225,7 +225,9 @@ void MakeFilledFile(const std::string& path, int64_t bytes) {
     }
     left -= w;
   }
-  if (::close(fd) != 0) Fail("cannot write " + path);
+  // On the disk before any timing: a page still being written back would
+  // make the first write into it wait.
+  if (::fsync(fd) != 0 || ::close(fd) != 0) Fail("cannot write " + path);
 }
 
 double Now() {
