@@ -9,14 +9,6 @@
 
 namespace {
 
-// The value of one hexadecimal digit, or -1.
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // The white space that "%x" skips in the "C" locale.
 bool IsScanSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -44,7 +36,7 @@ int32_t ReadHexField(std::string_view text) {
 
   uint32_t value = 0;  // wraps: the low 32 bits of the digits' value
   for (; i < text.size(); ++i) {
-    int d = HexDigit(text[i]);
+    int d = HexDigitValue(text[i]);
     if (d < 0) break;
     value = value * 16u + static_cast<uint32_t>(d);
     digitRead = true;

@@ -1,13 +1,13 @@
 #include "platform/str_to_int.h"
 
-namespace {
-
-int HexDigit(char c) {
+int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+namespace {
 
 // One or more hexadecimal digits up to the end, at most 8 of them after the
 // leading zeros, taken as a 32-bit two's-complement pattern.
@@ -16,7 +16,7 @@ bool ParseHex(std::string_view s, size_t i, int32_t& value) {
   uint32_t bits = 0;
   int significant = 0;
   for (; i < s.size(); ++i) {
-    int d = HexDigit(s[i]);
+    int d = HexDigitValue(s[i]);
     if (d < 0) return false;
     if (significant == 0 && d == 0) continue;
     if (++significant > 8) return false;

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+// The value of one hexadecimal digit (0-9, a-f, A-F), or -1.
+int HexDigitValue(char c);
+
 // False, with `value` untouched, when `text` is not such a number.
 bool TryStrToInt(std::string_view text, int32_t& value);
 // The number, or `fallback` when `text` is not one.
