@@ -15,7 +15,7 @@ TForm1* Form1 = nullptr;
 
 QString AnsiText(const std::string& bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 
-static QStringList AnsiLines(const TStringList& list) {
+QStringList AnsiLines(const TStringList& list) {
   QStringList out;
   out.reserve(list.Count());
   for (int i = 0; i < list.Count(); ++i) {

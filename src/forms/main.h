@@ -3,6 +3,7 @@
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/open_dialog.h"
+#include "platform/string_list.h"
 
 class TForm1 : public TForm {
 public:
@@ -67,3 +68,4 @@ void LinkMainWindow();
 
 // Project-file bytes (code page 932) as display text.
 QString AnsiText(const std::string& bytes);
+QStringList AnsiLines(const TStringList& list);

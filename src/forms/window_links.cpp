@@ -12,11 +12,7 @@ const QString ErrorCaption = QStringLiteral("エラー");
 class MainLoaderWindow : public LoaderWindow {
 public:
   void SetTitleCaption(const std::string& bytes) override { Form1->Label1->SetCaption(AnsiText(bytes)); }
-  void SetTabs(const TStringList& names) override {
-    QStringList tabs;
-    for (const std::string& s : names.Items()) tabs << AnsiText(s);
-    Form1->TabControl1->SetTabs(tabs);
-  }
+  void SetTabs(const TStringList& names) override { Form1->TabControl1->SetTabs(AnsiLines(names)); }
   void RepaintTabs() override { Form1->TabControl1->Update(); }
   void ShowPage(int page) override { ::ShowPage(page); }
   void ShowFlagValue() override { ::ShowFlagValue(); }
