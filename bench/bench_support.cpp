@@ -232,7 +232,8 @@ void MakeFilledFile(const std::string& path, int64_t bytes) {
   // reads, as for a save file that was not written a moment ago. Left in the
   // cache as one big sequential write put it there, the file sits in large
   // folios, and the kernel's cost of dirtying a few bytes grows with the
-X
+  // folio's size (qmt apply of 256 flags into a 1 GiB file: 11.8 ms after
+  // 1 MiB writes, 7.5 ms after 4 KiB writes).
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
   if (::close(fd) != 0) Fail("cannot write " + path);
 }
