@@ -3,6 +3,10 @@
 // edges are checked against a byte-by-byte reference.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -90,17 +94,70 @@ TEST(StringListShare, EntriesMadeEarlierFollowLaterChanges) {
   TStringList list;
   list.SetText("a\nb\nc");
   EXPECT_EQ(list[1], "b");  // strings made here
-  EXPECT_EQ(list.Take(1), "b");
-  EXPECT_EQ(list.Items(), (std::vector<std::string>{"a", "", "c"}));
   EXPECT_EQ(list.Add("d"), 3);
-  EXPECT_EQ(list.Items(), (std::vector<std::string>{"a", "", "c", "d"}));
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{"a", "b", "c", "d"}));
   TStringList other;
   other.SetText("x");
   list.AddMoved(other, 0, 1);
-  EXPECT_EQ(list.Items(), (std::vector<std::string>{"a", "", "c", "d", "x"}));
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{"a", "b", "c", "d", "x"}));
   list.SetText("");
   EXPECT_EQ(list.Count(), 0);
   EXPECT_TRUE(list.Items().empty());
+}
+
+// A list filled by AddMoved refers to its source's table until one of the
+// two changes: neither may then see the other's change.
+TEST(StringListShare, SharedRunsChangeApart) {
+  TStringList source;
+  source.SetText("n0\nd1\nd2\nd3\nn4");
+  TStringList doc, copy;
+  doc.AddMoved(source, 1, 4);
+  copy.Assign(doc);
+  EXPECT_EQ(doc.Add("own"), 3);
+  source.Add("later");
+  EXPECT_EQ(doc.Items(), (std::vector<std::string>{"d1", "d2", "d3", "own"}));
+  EXPECT_EQ(copy.Items(), (std::vector<std::string>{"d1", "d2", "d3"}));
+  EXPECT_EQ(source.Items(), (std::vector<std::string>{"n0", "d1", "d2", "d3", "n4", "later"}));
+
+  // A second run is appended after the first; a list may take from itself.
+  copy.AddMoved(source, 4, 6);
+  copy.AddMoved(copy, 0, 1);
+  EXPECT_EQ(copy.Items(), (std::vector<std::string>{"d1", "d2", "d3", "n4", "later", "d1"}));
+  source.Clear();
+  EXPECT_EQ(doc.Line(1), "d2");
+  EXPECT_EQ(copy.Line(4), "later");
+}
+
+// Files are cut while they are read, a chunk at a time: line ends, CR LF
+// pairs and zero bytes split across two chunks cut as in one piece.
+TEST(StringListCut, FileCutAcrossReadChunks) {
+  const size_t chunk = string_list_detail::ReadChunkBytes;
+  char name[] = "/tmp/qmt-cut-XXXXXX";
+  const int fd = ::mkstemp(name);
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+  std::mt19937 rng(7);
+  const std::vector<std::string> stops = {"\n", "\r", "\r\n", "\n\r", std::string(1, '\0')};
+  for (const std::string& stop : stops) {
+    for (size_t edge : {chunk, 2 * chunk}) {
+      for (size_t at = edge - 3; at <= edge + 1; ++at) {
+        std::string text(2 * chunk + 100, 'a');
+        for (int i = 0; i < 4000; ++i) text[rng() % text.size()] = '\n';
+        for (size_t i = edge - 80; i < edge + 80; ++i) text[i] = 'b';
+        text.replace(at, stop.size(), stop);
+        {
+          std::FILE* f = std::fopen(name, "wb");
+          ASSERT_NE(f, nullptr);
+          ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), f), text.size());
+          ASSERT_EQ(std::fclose(f), 0);
+        }
+        TStringList list;
+        list.LoadFromFile(name);
+        ASSERT_EQ(list.Items(), ReferenceLines(text)) << "stop " << int(stop[0]) << " at edge " << static_cast<long>(at) - static_cast<long>(edge);
+      }
+    }
+  }
+  ::unlink(name);
 }
 
 }  // namespace

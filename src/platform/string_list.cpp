@@ -75,38 +75,6 @@ StopMaskFn ChooseStopMask() {
 #endif
 }
 
-// Calls `line(begin, end)` for every line of the text in one pass over it,
-// 64 bytes at a time. LF, CR and CR LF each end one line; a line end at the
-// very end of the text adds no line; a zero byte ends the text.
-template <class LineFn>
-void ForEachLine(const char* const begin, const char* end, LineFn&& line) {
-  static const StopMaskFn stopMask = ChooseStopMask();
-  const char* start = begin;  // of the line being read
-  for (const char* block = begin; block < end; block += 64) {
-    uint64_t mask;
-    if (end - block >= 64) {
-      mask = stopMask(block);
-    } else {
-      char tail[64];
-      std::memset(tail, 'x', sizeof tail);
-      std::memcpy(tail, block, static_cast<size_t>(end - block));
-      mask = stopMask(tail);
-    }
-    while (mask != 0) {
-      const char* stop = block + __builtin_ctzll(mask);
-      mask &= mask - 1;
-      if (stop < start) continue;  // the LF of a CR LF
-      if (*stop == '\0') {
-        end = stop;
-        break;
-      }
-      line(start, stop);
-      start = (*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? stop + 2 : stop + 1;
-    }
-  }
-  if (start < end) line(start, end);
-}
-
 class FileDescriptor {
 public:
   explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -155,9 +123,73 @@ void string_list_detail::FreeBytes(void* p, size_t bytes) {
   }
 }
 
+// Cuts a text into lines in one pass over it, 64 bytes at a time, as its
+// bytes arrive: LF, CR and CR LF each end one line; a line end at the very
+// end of the text adds no line; a zero byte ends the text.
+class TStringList::Cutter {
+public:
+  Cutter(const char* begin, Lines& out) : start_(begin), next_(begin), out_(out) {}
+
+  // Cuts the lines among the bytes before `end`. Unless `final`, more bytes
+  // follow, and the last bytes are left for the next call: whether a CR is
+  // followed by an LF is not known yet.
+  void Feed(const char* end, bool final) {
+    static const StopMaskFn stopMask = ChooseStopMask();
+    if (ended_) return;
+    for (; next_ < end; next_ += 64) {
+      if (!final && end - next_ <= 64) return;
+      uint64_t mask;
+      if (end - next_ >= 64) {
+        mask = stopMask(next_);
+      } else {
+        char tail[64];
+        std::memset(tail, 'x', sizeof tail);
+        std::memcpy(tail, next_, static_cast<size_t>(end - next_));
+        mask = stopMask(tail);
+      }
+      while (mask != 0) {
+        const char* stop = next_ + __builtin_ctzll(mask);
+        mask &= mask - 1;
+        if (stop < start_) continue;  // the LF of a CR LF
+        if (*stop == '\0') {
+          Finish(stop);
+          return;
+        }
+        out_.emplace_back(start_, static_cast<size_t>(stop - start_));
+        start_ = (*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? stop + 2 : stop + 1;
+      }
+    }
+    if (final) Finish(end);
+  }
+
+private:
+  void Finish(const char* end) {
+    if (start_ < end) out_.emplace_back(start_, static_cast<size_t>(end - start_));
+    ended_ = true;
+  }
+
+  const char* start_;  // of the line being read
+  const char* next_;   // the first byte not scanned yet
+  Lines& out_;
+  bool ended_ = false;
+};
+
+TStringList::Lines& TStringList::Own() {
+  if (!lines_) {
+    lines_ = std::make_shared<Lines>();
+  } else if (lines_.use_count() > 1 || first_ != 0 || count_ != lines_->size()) {
+    auto from = lines_->begin() + static_cast<std::ptrdiff_t>(first_);
+    lines_ = std::make_shared<Lines>(from, from + static_cast<std::ptrdiff_t>(count_));
+    first_ = 0;
+  }
+  return *lines_;
+}
+
 const std::vector<std::string>& TStringList::Items() const {
   if (!itemsValid_) {
-    items_.assign(lines_.begin(), lines_.end());
+    items_.clear();
+    items_.reserve(count_);
+    for (size_t i = 0; i < count_; ++i) items_.emplace_back((*lines_)[first_ + i]);
     itemsValid_ = true;
   }
   return items_;
@@ -167,13 +199,17 @@ int TStringList::Add(std::string s) {
   auto owner = std::make_shared<const std::string>(std::move(s));
   const std::string_view line(*owner);
   blocks_.push_back(Block(owner, owner->data()));
-  lines_.push_back(line);
+  Lines& lines = Own();
+  lines.push_back(line);
+  count_ = lines.size();
   if (itemsValid_) items_.emplace_back(line);
   return Count() - 1;
 }
 
 void TStringList::Clear() {
-  lines_.clear();
+  lines_.reset();
+  first_ = 0;
+  count_ = 0;
   blocks_.clear();
   items_.clear();
   itemsValid_ = true;
@@ -182,16 +218,10 @@ void TStringList::Clear() {
 void TStringList::Assign(const TStringList& other) {
   if (&other == this) return;
   lines_ = other.lines_;
+  first_ = other.first_;
+  count_ = other.count_;
   blocks_ = other.blocks_;
   Changed();
-}
-
-std::string TStringList::Take(int i) {
-  std::string_view& line = lines_[static_cast<size_t>(i)];
-  std::string out(line);
-  line = {};
-  if (itemsValid_) items_[static_cast<size_t>(i)].clear();
-  return out;
 }
 
 void TStringList::KeepBlock(const Block& block) {
@@ -201,31 +231,48 @@ void TStringList::KeepBlock(const Block& block) {
   blocks_.push_back(block);
 }
 
-void TStringList::AddMoved(TStringList& source, int first, int last) {
+void TStringList::AddMoved(const TStringList& source, int first, int last) {
   if (first >= last) return;
-  auto from = source.lines_.begin();
-  lines_.insert(lines_.end(), from + first, from + last);
-  for (const Block& b : source.blocks_) KeepBlock(b);
+  const size_t from = source.first_ + static_cast<size_t>(first);
+  const size_t n = static_cast<size_t>(last - first);
+  if (count_ == 0) {
+    lines_ = source.lines_;
+    first_ = from;
+    count_ = n;
+  } else {
+    const auto begin = source.lines_->begin() + static_cast<std::ptrdiff_t>(from);
+    const Lines run(begin, begin + static_cast<std::ptrdiff_t>(n));  // `source` may be this list
+    Lines& lines = Own();
+    lines.insert(lines.end(), run.begin(), run.end());
+    count_ = lines.size();
+  }
+  const std::vector<Block> blocks = source.blocks_;
+  for (const Block& b : blocks) KeepBlock(b);
   Changed();
 }
 
-void TStringList::CutLines(Block block, size_t size) {
-  lines_.clear();
-  blocks_.clear();
-  Changed();
+std::shared_ptr<TStringList::Lines> TStringList::NewTable(size_t sizeHint) {
+  auto table = std::make_shared<Lines>();
   // A first guess at the number of lines saves most of the regrowing.
-  lines_.reserve(size / 48 + 16);
-  const char* const begin = block.get();
-  ForEachLine(begin, begin + size, [this](const char* b, const char* e) {
-    lines_.emplace_back(b, static_cast<size_t>(e - b));
-  });
-  if (!lines_.empty()) blocks_.push_back(std::move(block));
+  table->reserve(sizeHint / 48 + 16);
+  return table;
+}
+
+void TStringList::SetCut(std::shared_ptr<Lines> table, Block block) {
+  lines_ = std::move(table);
+  first_ = 0;
+  count_ = lines_->size();
+  blocks_.clear();
+  if (count_ > 0) blocks_.push_back(std::move(block));
+  Changed();
 }
 
 void TStringList::SetText(std::string_view bytes) {
   auto copy = NewBlock(bytes.size() + 1);
   if (!bytes.empty()) std::memcpy(copy.get(), bytes.data(), bytes.size());
-  CutLines(Block(std::move(copy)), bytes.size());
+  auto table = NewTable(bytes.size());
+  Cutter(copy.get(), *table).Feed(copy.get() + bytes.size(), true);
+  SetCut(std::move(table), Block(std::move(copy)));
 }
 
 void TStringList::LoadFromFile(const std::string& path) {
@@ -247,6 +294,11 @@ void TStringList::LoadFromFile(const std::string& path) {
   size_t capacity = opened_size > 0 ? opened_size : 4096;
   auto buffer = NewBlock(capacity);
   size_t size = 0;
+  // With the size known, the buffer never moves: its lines are cut as the
+  // bytes come in. Otherwise it may grow, and they are cut at the end.
+  const bool cutWhileReading = opened_size > 0;
+  auto table = NewTable(capacity);
+  Cutter cutter(buffer.get(), *table);
   while (size < limit) {
     if (size == capacity) {
       size_t bigger = std::min(capacity * 2, limit);
@@ -255,13 +307,16 @@ void TStringList::LoadFromFile(const std::string& path) {
       buffer = std::move(grown);
       capacity = bigger;
     }
-    ssize_t n = ::read(fd.get(), buffer.get() + size, std::min(capacity, limit) - size);
+    size_t want = std::min(capacity, limit) - size;
+    if (cutWhileReading) want = std::min(want, string_list_detail::ReadChunkBytes);
+    ssize_t n = ::read(fd.get(), buffer.get() + size, want);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw EFOpenError(path);
     }
     if (n == 0) break;  // the end, or a file that shrank meanwhile
     size += static_cast<size_t>(n);
+    if (cutWhileReading) cutter.Feed(buffer.get() + size, false);
     // A file that reported no size may be a regular file that was empty when
     // opened and is being written now: take the size it reports now as its
     // end.
@@ -269,5 +324,11 @@ void TStringList::LoadFromFile(const std::string& path) {
       limit = std::max(size, static_cast<size_t>(st.st_size));
     }
   }
-  CutLines(Block(std::move(buffer)), size);
+  if (cutWhileReading) {
+    cutter.Feed(buffer.get() + size, true);
+  } else {
+    table = NewTable(size);
+    Cutter(buffer.get(), *table).Feed(buffer.get() + size, true);
+  }
+  SetCut(std::move(table), Block(std::move(buffer)));
 }

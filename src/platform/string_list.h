@@ -3,10 +3,12 @@
 // allows duplicates. Entries are raw bytes: nothing converts their encoding.
 //
 // The entries are views into shared blocks of bytes: a file read by
-// LoadFromFile is one block, and its lines are not copied one by one, not
-// even when they are passed on to another list (AddMoved). Items() and operator[] make
-// std::string copies on first use after a change and keep them until the
-// next change. Not safe to use from two threads at once.
+// LoadFromFile is one block, and its lines are not copied one by one. The
+// table of views is shared too: a run of entries passed on to an empty list
+// (AddMoved) or a whole list (Assign) is not copied until one side changes.
+// Items() and operator[] make std::string copies on first use after a
+// change and keep them until the next change. Not safe to use from two
+// threads at once.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,29 +31,34 @@ struct BigAllocator {
   void deallocate(T* p, size_t n) { FreeBytes(p, n * sizeof(T)); }
   bool operator==(const BigAllocator&) const { return true; }
 };
+// From this many bytes of a file on, LoadFromFile cuts what it has read
+// while it reads the rest, so that the bytes are scanned while they are still
+// in the processor's cache.
+constexpr size_t ReadChunkBytes = size_t{1} << 20;
 }  // namespace string_list_detail
 
 class TStringList {
 public:
-  int Count() const { return static_cast<int>(lines_.size()); }
+  int Count() const { return static_cast<int>(count_); }
   // Entry i without a copy; valid while the list or any list it was moved
   // to holds the entry.
-  std::string_view Line(int i) const { return lines_[static_cast<size_t>(i)]; }
+  std::string_view Line(int i) const { return (*lines_)[first_ + static_cast<size_t>(i)]; }
   const std::string& operator[](int i) const { return Items()[static_cast<size_t>(i)]; }
   const std::vector<std::string>& Items() const;
 
   // Appends one entry and returns its index.
   int Add(std::string s);
   void Clear();
+  // Makes the entries those of `other`, sharing them: nothing is copied.
   void Assign(const TStringList& other);
-  void Reserve(int n) { lines_.reserve(static_cast<size_t>(n)); }
+  void Reserve(int n) { Own().reserve(static_cast<size_t>(n)); }
 
-  // Moves entry i out of the list, leaving an empty entry in its place.
-  std::string Take(int i);
-  // Appends entries first..last-1 of `source`, sharing their bytes with
-  // it: nothing is copied but the views. The list grows once, however many
-  // entries come.
-  void AddMoved(TStringList& source, int first, int last);
+  // Appends entries first..last-1 of `source`, sharing their bytes with it.
+  // Into an empty list nothing is copied at all: the list then refers to
+  // that run of the source's table of entries (either list copies the run
+  // before it changes). Otherwise the entries' views are appended, the list
+  // growing once however many come.
+  void AddMoved(const TStringList& source, int first, int last);
 
   // Replaces the entries by the lines of `bytes`: LF, CR and CR LF each end
   // a line (LF CR is two line ends), a final line end adds no line, and a
@@ -65,16 +72,25 @@ public:
 
 private:
   using Block = std::shared_ptr<const char[]>;
-  // Replaces the entries by the lines of the first `size` bytes of `block`.
-  void CutLines(Block block, size_t size);
+  using Lines = std::vector<std::string_view, string_list_detail::BigAllocator<std::string_view>>;
+  class Cutter;
+  // The table of entries, this list's own and whole, ready to change.
+  Lines& Own();
+  static std::shared_ptr<Lines> NewTable(size_t sizeHint);
+  // Makes the entries those of a table just cut from `block`.
+  void SetCut(std::shared_ptr<Lines> table, Block block);
   void KeepBlock(const Block& block);
   void Changed() {
     itemsValid_ = false;
     items_.clear();
   }
 
-  std::vector<std::string_view, string_list_detail::BigAllocator<std::string_view>> lines_;  // into blocks_
-  std::vector<Block> blocks_;            // what lines_ points into
+  // The entries are (*lines_)[first_ .. first_ + count_). The table may be
+  // shared with other lists; then no list changes it.
+  std::shared_ptr<Lines> lines_;
+  size_t first_ = 0;
+  size_t count_ = 0;
+  std::vector<Block> blocks_;  // what the entries point into
   mutable std::vector<std::string> items_;
   mutable bool itemsValid_ = true;
 };

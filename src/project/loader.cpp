@@ -152,13 +152,13 @@ void ParseDocSection(int& cursor, int count, int page) {
 int AddPage(int& cursor, int count) {
   if (SkipBlankLines(cursor, count) < 0) return ErrEndOfFile;
   if (PageNames->Count() >= MaxPages) return ErrTooManyPages;
-  return PageNames->Add(ProjectLines->Take(cursor));
+  return PageNames->Add(std::string(ProjectLines->Line(cursor)));
 }
 
 int AddFlag(int& cursor, int count, int page) {
   if (SkipBlankLines(cursor, count) < 0) return ErrEndOfFile;
   if (FlagNames[page]->Count() >= MaxFlags) return ErrTooManyFlags;
-  return FlagNames[page]->Add(ProjectLines->Take(cursor));
+  return FlagNames[page]->Add(std::string(ProjectLines->Line(cursor)));
 }
 
 int ReadOffset(int cursor, int32_t& destination) {
