@@ -9,6 +9,9 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMenuBar>
+#include <QStyleFactory>
+#include <QToolButton>
+#include <memory>
 #include <QTimer>
 #include <cstdlib>
 
@@ -363,6 +366,29 @@ TEST_F(PlatformTest, ControlsDrawWithTheFirstInstalledUiFamilyAtTheirPixelSize) 
     EXPECT_EQ(info.family(), expected) << c.widget->metaObject()->className();
     EXPECT_EQ(info.pixelSize(), c.pixelSize) << c.widget->metaObject()->className();
   }
+}
+
+// The menu bar's overflow button gets its icon late; it must be the Windows
+// style's own, pixel for pixel, at every size it is drawn at.
+TEST_F(PlatformTest, MenuBarOverflowIconIsTheWindowsStyleIcon) {
+  Start();
+  std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
+  ASSERT_TRUE(windows);
+  const QIcon expected = windows->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+  auto* overflow = Form1->menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+  ASSERT_NE(overflow, nullptr);
+  const QIcon got = overflow->icon();
+  EXPECT_FALSE(got.isNull());
+  EXPECT_EQ(got.availableSizes(), expected.availableSizes());
+  for (const int side : {12, 16, 24, 32}) {
+    const QSize size(side, side);
+    EXPECT_EQ(got.actualSize(size), expected.actualSize(size)) << side;
+    EXPECT_EQ(got.pixmap(size).toImage(), expected.pixmap(size).toImage()) << side;
+    EXPECT_EQ(got.pixmap(size, QIcon::Disabled).toImage(), expected.pixmap(size, QIcon::Disabled).toImage()) << side;
+  }
+  // Every other standard icon is asked of the Windows style directly.
+  EXPECT_EQ(QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32).toImage(),
+            windows->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32).toImage());
 }
 
 TEST_F(PlatformTest, TabKeyWalksTheFocusOrderSkippingTheMemo) {
