@@ -6,7 +6,12 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QMenuBar>
+#include <QStyleFactory>
+#include <QToolButton>
+#include <memory>
 #include <QTimer>
 #include <cstdlib>
 
@@ -333,6 +338,57 @@ TEST_F(PlatformTest, WindowFontIsTheJapaneseUiFontOrItsMetricTwin) {
   Start();
   const QString family = QFontInfo(Form1->Edit2->font()).family();
   EXPECT_TRUE(family == "ＭＳ Ｐゴシック" || family == "MS PGothic" || family == "IPAPGothic") << family.toStdString();
+}
+
+// The family is the first of the names that the font database knows, and
+// every control draws with it at its own pixel size.
+TEST_F(PlatformTest, ControlsDrawWithTheFirstInstalledUiFamilyAtTheirPixelSize) {
+  Start();
+  QString expected;
+  for (const char* name : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPA Pゴシック"}) {
+    if (QFontDatabase::hasFamily(QString::fromUtf8(name))) {
+      expected = QString::fromUtf8(name);
+      break;
+    }
+  }
+  ASSERT_FALSE(expected.isEmpty()) << "no Japanese UI font installed";
+  EXPECT_EQ(UiFontFamily(), expected);
+  struct Case {
+    QWidget* widget;
+    int pixelSize;
+  };
+  const Case cases[] = {{Form1, 12},          {Form1->Label1, 16},   {Form1->Label2, 12}, {Form1->Label3, 12},
+                        {Form1->GroupBox4, 12}, {Form1->Edit4, 12},  {Form1->Button6, 12}, {Form1->ComboBox1, 12},
+                        {Form1->Memo1, 12},   {Form1->Button5, 12},  {Form1->TabControl1->Bar(), 12},
+                        {Form1->menuBar(), 12}, {Form2->Label1, 16}, {Form2->Label4, 12}, {Form2->Button1, 12}};
+  for (const Case& c : cases) {
+    const QFontInfo info(c.widget->font());
+    EXPECT_EQ(info.family(), expected) << c.widget->metaObject()->className();
+    EXPECT_EQ(info.pixelSize(), c.pixelSize) << c.widget->metaObject()->className();
+  }
+}
+
+// The menu bar's overflow button gets its icon late; it must be the Windows
+// style's own, pixel for pixel, at every size it is drawn at.
+TEST_F(PlatformTest, MenuBarOverflowIconIsTheWindowsStyleIcon) {
+  Start();
+  std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
+  ASSERT_TRUE(windows);
+  const QIcon expected = windows->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+  auto* overflow = Form1->menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+  ASSERT_NE(overflow, nullptr);
+  const QIcon got = overflow->icon();
+  EXPECT_FALSE(got.isNull());
+  EXPECT_EQ(got.availableSizes(), expected.availableSizes());
+  for (const int side : {12, 16, 24, 32}) {
+    const QSize size(side, side);
+    EXPECT_EQ(got.actualSize(size), expected.actualSize(size)) << side;
+    EXPECT_EQ(got.pixmap(size).toImage(), expected.pixmap(size).toImage()) << side;
+    EXPECT_EQ(got.pixmap(size, QIcon::Disabled).toImage(), expected.pixmap(size, QIcon::Disabled).toImage()) << side;
+  }
+  // Every other standard icon is asked of the Windows style directly.
+  EXPECT_EQ(QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32).toImage(),
+            windows->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(32).toImage());
 }
 
 TEST_F(PlatformTest, TabKeyWalksTheFocusOrderSkippingTheMemo) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPixmap>
 
+#include "platform/classic_style.h"
 #include "platform/exceptions.h"
 #include "platform/form.h"
 #include "platform/message_box.h"
@@ -36,7 +37,7 @@ TApplication::TApplication(int argc, char** argv) {
   }
   QApplication::setQuitOnLastWindowClosed(false);
   // The classic look the layout was drawn for: captions on group box frames.
-  if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) QApplication::setStyle(QStringLiteral("Windows"));
+  if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) QApplication::setStyle(new ClassicStyle);
   title_ = ExecutableFileName(args_[0]);
   if (g_mainIconXpm) icon_ = QIcon(QPixmap(g_mainIconXpm));
   Application = this;

@@ -10,8 +10,14 @@
 
 QString UiFontFamily() {
   static const QString family = [] {
-    for (const char* name : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPA Pゴシック"})
-      if (QFontDatabase::hasFamily(QString::fromUtf8(name))) return QString::fromUtf8(name);
+    // One listing of the installed families for all the names: asking for
+    // each name on its own lists them again and also runs it through the
+    // font configuration's substitution rules.
+    const QStringList installed = QFontDatabase::families();
+    for (const char* name : {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPA Pゴシック"}) {
+      const QString family = QString::fromUtf8(name);
+      if (installed.contains(family, Qt::CaseInsensitive)) return family;
+    }
     return QString();
   }();
   return family;
