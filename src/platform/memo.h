@@ -92,7 +92,7 @@ private:
   QStringList lines_;
   RowIndex rows_;
   std::unordered_map<int, std::unique_ptr<QTextLayout>> layouts_;
-  RowPlace top_;  // the first row in view
+  RowPlace top_;     // the first row in view
   int syncing_ = 0;  // the scroll bar follows top_, not the other way round
   bool tailLaidOut_ = false;
   int rowHeight_ = 1;

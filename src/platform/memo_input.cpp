@@ -50,13 +50,13 @@ void TMemo::CopySelection() const {
 QMenu* TMemo::CreateContextMenu(QWidget* parent) {
   auto* menu = new QMenu(parent);
   const QString copyKey = QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText);
-  QAction* copy = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy") + '\t' + copyKey,
-                                  this, [this] { CopySelection(); });
+  QAction* copy = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy") + '\t' + copyKey, this,
+                                  [this] { CopySelection(); });
   copy->setEnabled(HasSelection());
   menu->addSeparator();
   // Without the usual Ctrl+A beside it: that key belongs to the window's menu.
-  QAction* all = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"), this,
-                                 [this] { SelectAll(); });
+  QAction* all =
+      menu->addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"), this, [this] { SelectAll(); });
   all->setEnabled(!lines_.isEmpty());
   return menu;
 }
@@ -71,8 +71,8 @@ TextPos TMemo::HitTest(QPoint point, bool onCharacter) {
   const int down = dy >= 0 ? dy / rowHeight_ : -((rowHeight_ - 1 - dy) / rowHeight_);
   Step(place, std::clamp(down, -1, viewport()->height() / rowHeight_ + 1));
   const QTextLine row = Layout(place.line)->lineAt(place.sub);
-  const int col = row.xToCursor(point.x() - Margin, onCharacter ? QTextLine::CursorOnCharacter
-                                                                 : QTextLine::CursorBetweenCharacters);
+  const int col = row.xToCursor(point.x() - Margin,
+                                onCharacter ? QTextLine::CursorOnCharacter : QTextLine::CursorBetweenCharacters);
   return {place.line, col};
 }
 
@@ -98,8 +98,7 @@ TextPos TMemo::RowEdge(TextPos pos, bool end) {
   const QTextLine row = layout->lineAt(at.sub);
   if (!end) return {pos.line, row.textStart()};
   int col = row.textStart() + row.textLength();
-  if (at.sub + 1 < layout->lineCount() && col > row.textStart() && lines_[pos.line].at(col - 1).isSpace())
-    --col;
+  if (at.sub + 1 < layout->lineCount() && col > row.textStart() && lines_[pos.line].at(col - 1).isSpace()) --col;
   return {pos.line, col};
 }
 
@@ -112,8 +111,10 @@ TextPos TMemo::Vertical(TextPos pos, int rows) {
   return {at.line, Layout(at.line)->lineAt(at.sub).xToCursor(wantedX_)};
 }
 
-// Page Up and Page Down: the view moves by its height and the caret with it.
+// Page Up and Page Down: the view moves by its height and the caret with it,
+// from where the caret is.
 void TMemo::PageMove(int dir, bool extend) {
+  EnsureVisible(caret_);
   RowPlace top = top_;
   Layout(top.line);
   Step(top, dir * PageRows());
