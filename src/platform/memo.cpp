@@ -40,16 +40,16 @@ void TMemo::SetLines(const QStringList& lines) {
   wantedX_ = -1;
   dragging_ = false;
   autoScroll_.stop();
+  top_ = RowPlace{};
   UpdateRange();
-  SetTop(RowPlace{});
-  viewport()->update();
+  SetTop(top_);
 }
 
 // --- Layout ------------------------------------------------------------------
 
 QTextLayout* TMemo::Layout(int line) {
   if (auto it = layouts_.find(line); it != layouts_.end()) return it->second.get();
-  auto layout = std::make_unique<QTextLayout>(lines_[line], font(), viewport());
+  auto layout = std::make_unique<QTextLayout>(lines_.at(line), font(), viewport());
   QTextOption option;
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   layout->setTextOption(option);
@@ -76,7 +76,7 @@ QTextLayout* TMemo::Layout(int line) {
 void TMemo::LineLaidOut(int line, int rows) {
   rows_.SetRows(line, rows);
   ++syncing_;
-  UpdateRange();
+  ApplyRange();
   if (line < top_.line) verticalScrollBar()->setValue(rows_.RowsBefore(top_.line) + top_.sub);
   --syncing_;
 }
@@ -84,15 +84,14 @@ void TMemo::LineLaidOut(int line, int rows) {
 // The width or the font changed: every line is one row again until it is
 // laid out anew, and the view keeps its first line.
 void TMemo::Relayout() {
-  const int topLine = top_.line;
   rowHeight_ = std::max(1, QFontMetrics(font()).lineSpacing());
   textWidth_ = std::max(1, viewport()->width() - 2 * Margin);
   layouts_.clear();
   rows_.Reset(static_cast<int>(lines_.size()));
   tailLaidOut_ = false;
+  top_ = RowPlace{std::min(top_.line, std::max(0, rows_.Lines() - 1)), 0};
   UpdateRange();
-  SetTop(RowPlace{std::min(topLine, std::max(0, rows_.Lines() - 1)), 0});
-  viewport()->update();
+  SetTop(top_);
 }
 
 // The last lines decide how far the view can go down: they are laid out
@@ -107,7 +106,21 @@ void TMemo::LayOutTail() {
   UpdateRange();
 }
 
+// The range as the rows known so far give it. A range that no longer reaches
+// the view moves it up to the last row it does reach.
 void TMemo::UpdateRange() {
+  const int before = verticalScrollBar()->value();
+  ++syncing_;
+  ApplyRange();
+  --syncing_;
+  const int value = verticalScrollBar()->value();
+  if (value != before && rows_.Lines() > 0) {
+    top_ = rows_.Find(value);
+    viewport()->update();
+  }
+}
+
+void TMemo::ApplyRange() {
   QScrollBar* bar = verticalScrollBar();
   const int page = PageRows();
   bar->setSingleStep(1);
@@ -226,7 +239,6 @@ void TMemo::paintEvent(QPaintEvent* event) {
 
   const RowPlace top = top_;
   int line = top.line;
-  Layout(line);
   int y = TopY() - top.sub * rowHeight_;
   const int bottom = viewport()->height();
   for (; line < rows_.Lines() && y < bottom; ++line) {
@@ -236,7 +248,7 @@ void TMemo::paintEvent(QPaintEvent* event) {
       QTextLayout::FormatRange range;
       range.start = line == from.line ? from.col : 0;
       // A selection that goes on past the line's end shows a sliver there.
-      const int end = line == to.line ? to.col : static_cast<int>(lines_[line].size()) + 1;
+      const int end = line == to.line ? to.col : static_cast<int>(lines_.at(line).size()) + 1;
       range.length = end - range.start;
       range.format.setBackground(pal.brush(group, QPalette::Highlight));
       range.format.setForeground(pal.brush(group, QPalette::HighlightedText));

@@ -67,6 +67,7 @@ private:
   void Relayout();
   void LayOutTail();
   void UpdateRange();
+  void ApplyRange();
   void SetTop(RowPlace top);
   int PageRows() const;
   int TopY() const;
@@ -89,6 +90,8 @@ private:
   void RestartBlink();
   void UpdateMouseSelection();
 
+  // Shared with the list it was set from: read only through at() and the
+  // other const accessors, which do not copy it.
   QStringList lines_;
   RowIndex rows_;
   std::unordered_map<int, std::unique_ptr<QTextLayout>> layouts_;

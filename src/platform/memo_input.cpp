@@ -21,25 +21,25 @@ QString TMemo::SelectedText() const {
   const TextPos from = std::min(anchor_, caret_);
   const TextPos to = std::max(anchor_, caret_);
   if (from == to) return {};
-  if (from.line == to.line) return lines_[from.line].mid(from.col, to.col - from.col);
-  qsizetype size = lines_[from.line].size() - from.col + to.col;
-  for (int i = from.line + 1; i < to.line; ++i) size += lines_[i].size() + 1;
+  if (from.line == to.line) return lines_.at(from.line).mid(from.col, to.col - from.col);
+  qsizetype size = lines_.at(from.line).size() - from.col + to.col;
+  for (int i = from.line + 1; i < to.line; ++i) size += lines_.at(i).size() + 1;
   QString out;
   out.reserve(size + 1);
-  out += QStringView(lines_[from.line]).mid(from.col);
+  out += QStringView(lines_.at(from.line)).mid(from.col);
   for (int i = from.line + 1; i < to.line; ++i) {
     out += QLatin1Char('\n');
-    out += lines_[i];
+    out += lines_.at(i);
   }
   out += QLatin1Char('\n');
-  out += QStringView(lines_[to.line]).left(to.col);
+  out += QStringView(lines_.at(to.line)).left(to.col);
   return out;
 }
 
 void TMemo::SelectAll() {
   if (lines_.isEmpty()) return;
   anchor_ = TextPos{};
-  caret_ = TextPos{static_cast<int>(lines_.size()) - 1, static_cast<int>(lines_.back().size())};
+  caret_ = TextPos{static_cast<int>(lines_.size()) - 1, static_cast<int>(lines_.constLast().size())};
   viewport()->update();
 }
 
@@ -79,10 +79,10 @@ TextPos TMemo::HitTest(QPoint point, bool onCharacter) {
 TextPos TMemo::CharStep(TextPos pos, int dir, bool words) {
   const QTextLayout* layout = Layout(pos.line);
   const auto mode = words ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
-  const int length = static_cast<int>(lines_[pos.line].size());
+  const int length = static_cast<int>(lines_.at(pos.line).size());
   if (dir < 0) {
     if (pos.col > 0) return {pos.line, layout->previousCursorPosition(pos.col, mode)};
-    if (pos.line > 0) return {pos.line - 1, static_cast<int>(lines_[pos.line - 1].size())};
+    if (pos.line > 0) return {pos.line - 1, static_cast<int>(lines_.at(pos.line - 1).size())};
   } else {
     if (pos.col < length) return {pos.line, layout->nextCursorPosition(pos.col, mode)};
     if (pos.line + 1 < rows_.Lines()) return {pos.line + 1, 0};
@@ -98,7 +98,7 @@ TextPos TMemo::RowEdge(TextPos pos, bool end) {
   const QTextLine row = layout->lineAt(at.sub);
   if (!end) return {pos.line, row.textStart()};
   int col = row.textStart() + row.textLength();
-  if (at.sub + 1 < layout->lineCount() && col > row.textStart() && lines_[pos.line].at(col - 1).isSpace()) --col;
+  if (at.sub + 1 < layout->lineCount() && col > row.textStart() && lines_.at(pos.line).at(col - 1).isSpace()) --col;
   return {pos.line, col};
 }
 
@@ -193,7 +193,7 @@ void TMemo::keyPressEvent(QKeyEvent* event) {
       wantedX_ = -1;
       break;
     case Qt::Key_End:
-      next = ctrl ? TextPos{rows_.Lines() - 1, static_cast<int>(lines_.back().size())} : RowEdge(caret_, true);
+      next = ctrl ? TextPos{rows_.Lines() - 1, static_cast<int>(lines_.constLast().size())} : RowEdge(caret_, true);
       wantedX_ = -1;
       break;
     default:
@@ -246,7 +246,7 @@ void TMemo::mouseReleaseEvent(QMouseEvent* event) {
 void TMemo::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || rows_.Lines() == 0) return;
   const TextPos at = HitTest(event->position().toPoint(), true);
-  const QString& text = lines_[at.line];
+  const QString& text = lines_.at(at.line);
   QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
   words.setPosition(at.col);
   qsizetype start = words.isAtBoundary() ? at.col : words.toPreviousBoundary();
