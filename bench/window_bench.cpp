@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QTabBar>
-#include <algorithm>
 
 #include "app/startup.h"
 #include "bench/bench_support.h"
@@ -69,7 +68,7 @@ void BM_TabChange(benchmark::State& state, const std::string& path, int from, in
     state.ResumeTiming();
   }
   ChooseTab(to);
-  if (Form1->Memo1->document()->blockCount() != std::max(1, PageDocs[to]->Count())) {
+  if (Form1->Memo1->Lines().size() != PageDocs[to]->Count()) {
     state.SkipWithError("the memo does not show the page");
   }
   state.counters["doc_lines"] = PageDocs[to]->Count();

@@ -27,7 +27,7 @@ void ExpectEmptyWindow() {
   EXPECT_EQ(Form1->TabControl1->TabIndex(), -1);
   EXPECT_EQ(Form1->ComboBox1->count(), 0);
   EXPECT_EQ(Form1->ComboBox1->ItemIndex(), -1);
-  EXPECT_TRUE(Form1->Memo1->toPlainText().isEmpty());
+  EXPECT_TRUE(Form1->Memo1->Lines().isEmpty());
   EXPECT_EQ(Form1->Label1->Caption(), "");
   EXPECT_EQ(Form1->Edit2->Text(), "0");
   EXPECT_EQ(Form1->Edit3->Text(), "0");
@@ -63,7 +63,7 @@ TEST_P(StartArgs, ProjectLoadedAndTargetTaken) {
   EXPECT_EQ(Form1->TabControl1->TabIndex(), 0);
   EXPECT_EQ(FlagItems(), (QStringList{"Potion", "Key"}));
   EXPECT_EQ(Form1->ComboBox1->ItemIndex(), 0);
-  EXPECT_EQ(Form1->Memo1->toPlainText(), "Items doc");
+  EXPECT_EQ(Form1->Memo1->Lines(), QStringList{"Items doc"});
   EXPECT_EQ(Form1->Label1->Caption(), "Three");
   EXPECT_EQ(Form1->Caption(), "トルメリア");
   EXPECT_TRUE(TakeBoxes().empty());
@@ -117,7 +117,7 @@ TEST_F(MainWindowTest, ChoosingTabsAndFlagsShowsTablesAndResetsToFirstFlag) {
   ChooseTab(1);
   EXPECT_EQ(Form1->TabControl1->TabIndex(), 1);
   EXPECT_EQ(FlagItems(), (QStringList{"Chapter", "Boss", "Ending"}));
-  EXPECT_EQ(Form1->Memo1->toPlainText(), "Story one\nStory two");
+  EXPECT_EQ(Form1->Memo1->Lines(), (QStringList{"Story one", "Story two"}));
   EXPECT_EQ(Form1->ComboBox1->ItemIndex(), 0);
 
   ChooseFlag(2);
@@ -142,7 +142,7 @@ TEST_F(MainWindowTest, ChoosingTabsAndFlagsShowsTablesAndResetsToFirstFlag) {
   ChooseTab(2);
   EXPECT_EQ(Form1->ComboBox1->count(), 0);
   EXPECT_EQ(Form1->ComboBox1->ItemIndex(), -1);
-  EXPECT_EQ(Form1->Memo1->toPlainText(), "No flags here");
+  EXPECT_EQ(Form1->Memo1->Lines(), QStringList{"No flags here"});
   EXPECT_EQ(Form1->Edit2->Text(), "0");
   EXPECT_EQ(Form1->Edit3->Text(), "0");
 }

@@ -1,6 +1,7 @@
 // Code page 932 decoding and reading files into a string list.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "platform/cp932.h"
@@ -19,9 +20,42 @@ struct DecodeCase {
   std::string utf8;
 };
 
+std::u16string Decode16(std::string_view bytes) {
+  std::u16string out(bytes.size(), u'\0');
+  out.resize(::Cp932ToUtf16(bytes, out.data()));
+  return out;
+}
+
+// UTF-16 written as UTF-8, to hold it against the UTF-8 decoding.
+std::string Utf8(std::u16string_view units) {
+  std::string out;
+  for (size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size()) c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 class Cp932 : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Cp932, DecodesToUtf8) { EXPECT_EQ(Cp932ToUtf8(GetParam().cp932), GetParam().utf8); }
+
+TEST_P(Cp932, DecodesToUtf16) { EXPECT_EQ(Utf8(Decode16(GetParam().cp932)), GetParam().utf8); }
 
 INSTANTIATE_TEST_SUITE_P(
     Platform, Cp932,
@@ -57,6 +91,32 @@ TEST(Cp932Long, DecodesTextsThatFillTheOutput) {
   EXPECT_EQ(Cp932ToUtf8(katakana), katakana_utf8);
   EXPECT_EQ(Cp932ToUtf8(bad), bad_utf8);
   EXPECT_EQ(Cp932ToUtf8(bad + katakana + "\x82"), bad_utf8 + katakana_utf8 + "\uFFFD");
+}
+
+// The UTF-16 decoding answers from a table; iconv's UTF-8 decoding is the
+// reference for every byte, every byte pair and texts made of them.
+TEST(Cp932Utf16, AgreesWithUtf8DecodingOnEveryByteAndPair) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string one(1, static_cast<char>(b));
+    ASSERT_EQ(Utf8(Decode16(one)), Cp932ToUtf8(one)) << "byte " << b;
+  }
+  int units = 0;
+  for (int lead = 0x80; lead < 256; ++lead) {
+    for (int trail = 0; trail < 256; ++trail) {
+      const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::u16string decoded = Decode16(pair);
+      ASSERT_EQ(Utf8(decoded), Cp932ToUtf8(pair)) << "bytes " << lead << " " << trail;
+      units += decoded.size() == 1;
+    }
+  }
+  EXPECT_GT(units, 7000) << "the double-byte characters";
+
+  std::mt19937 rng(932);
+  for (int i = 0; i < 3000; ++i) {
+    std::string text(1 + rng() % 40, '\0');
+    for (char& c : text) c = static_cast<char>(rng() % 3 == 0 ? rng() % 0x80 : 0x80 + rng() % 0x80);
+    ASSERT_EQ(Utf8(Decode16(text)), Cp932ToUtf8(text)) << "text " << i;
+  }
 }
 
 TEST(StringList, LoadFromFileReplacesEntries) {

@@ -15,13 +15,20 @@ TForm1* Form1 = nullptr;
 
 QString AnsiText(const std::string& bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
 
+namespace {
+// Decodes straight into the string's own storage.
+QString AnsiString(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  out.resize(static_cast<qsizetype>(Cp932ToUtf16(bytes, reinterpret_cast<char16_t*>(out.data()))));
+  return out;
+}
+}  // namespace
+
 QStringList AnsiLines(const TStringList& list) {
   QStringList out;
   out.reserve(list.Count());
-  for (int i = 0; i < list.Count(); ++i) {
-    const std::string utf8 = Cp932ToUtf8(list.Line(i));
-    out << QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-  }
+  for (int i = 0; i < list.Count(); ++i) out << AnsiString(list.Line(i));
   return out;
 }
 

@@ -140,28 +140,6 @@ void TEdit::SetText(const QString& text) {
   setText(text);
 }
 
-// --- TMemo -----------------------------------------------------------------
-
-TMemo::TMemo(QWidget* parent, int left, int top, int width, int height) : QPlainTextEdit(parent) {
-  setGeometry(left, top, width, height);
-  setReadOnly(true);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  setFocusPolicy(Qt::ClickFocus);
-  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  setUndoRedoEnabled(false);
-}
-
-void TMemo::SetLines(const QStringList& lines) { setPlainText(lines.join(QLatin1Char('\n'))); }
-
-QStringList TMemo::Lines() const {
-  const QString all = toPlainText();
-  if (all.isEmpty() && document()->blockCount() <= 1) return {};
-  return all.split(QLatin1Char('\n'));
-}
-
 // --- TComboBox -------------------------------------------------------------
 
 TComboBox::TComboBox(QWidget* parent, int left, int top, int width, int height) : QComboBox(parent) {

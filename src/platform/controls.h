@@ -7,11 +7,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
 #include <functional>
+
+#include "platform/memo.h"
 
 class QTabBar;
 class QValidator;
@@ -77,14 +78,6 @@ private:
   int maxLength_ = 0;  // 0: no limit
   int programSetting_ = 0;
   QString before_;  // the text before the change being validated
-};
-
-// A read-only memo with a vertical scroll bar; long lines wrap.
-class TMemo : public QPlainTextEdit {
-public:
-  TMemo(QWidget* parent, int left, int top, int width, int height);
-  void SetLines(const QStringList& lines);
-  QStringList Lines() const;
 };
 
 // A drop-down list (choice from the list only).
