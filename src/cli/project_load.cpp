@@ -19,9 +19,8 @@ ProjectView CopyTables() {
     for (int f = 0; f < flags.Count(); ++f) {
       page.flags.push_back({Cp932ToUtf8(flags[f]), FlagOffsets[p][f]});
     }
-    for (const std::string& line : PageDocs[p]->Items()) {
-      page.doc.push_back(Cp932ToUtf8(line));
-    }
+    const TStringList& doc = *PageDocs[p];
+    for (int i = 0; i < doc.Count(); ++i) page.doc.push_back(Cp932ToUtf8(doc.Line(i)));
     view.pages.push_back(std::move(page));
   }
   return view;

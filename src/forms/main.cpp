@@ -13,8 +13,6 @@
 
 TForm1* Form1 = nullptr;
 
-QString AnsiText(const std::string& bytes) { return QString::fromStdString(Cp932ToUtf8(bytes)); }
-
 namespace {
 // Decodes straight into the string's own storage.
 QString AnsiString(std::string_view bytes) {
@@ -24,6 +22,8 @@ QString AnsiString(std::string_view bytes) {
   return out;
 }
 }  // namespace
+
+QString AnsiText(const std::string& bytes) { return AnsiString(bytes); }
 
 QStringList AnsiLines(const TStringList& list) {
   QStringList out;

@@ -80,6 +80,8 @@ private:
 
   // Caret, selection and input (memo_input.cpp).
   bool HasSelection() const { return anchor_ != caret_; }
+  // After the last character of the last line; needs a line.
+  TextPos EndPos() const { return {static_cast<int>(lines_.size()) - 1, static_cast<int>(lines_.constLast().size())}; }
   // The place nearest to `point`, or with `onCharacter` the character under it.
   TextPos HitTest(QPoint point, bool onCharacter = false);
   TextPos CharStep(TextPos pos, int dir, bool words);

@@ -39,7 +39,7 @@ QString TMemo::SelectedText() const {
 void TMemo::SelectAll() {
   if (lines_.isEmpty()) return;
   anchor_ = TextPos{};
-  caret_ = TextPos{static_cast<int>(lines_.size()) - 1, static_cast<int>(lines_.constLast().size())};
+  caret_ = EndPos();
   viewport()->update();
 }
 
@@ -193,7 +193,7 @@ void TMemo::keyPressEvent(QKeyEvent* event) {
       wantedX_ = -1;
       break;
     case Qt::Key_End:
-      next = ctrl ? TextPos{rows_.Lines() - 1, static_cast<int>(lines_.constLast().size())} : RowEdge(caret_, true);
+      next = ctrl ? EndPos() : RowEdge(caret_, true);
       wantedX_ = -1;
       break;
     default:

@@ -246,8 +246,9 @@ void TStringList::AddMoved(const TStringList& source, int first, int last) {
     lines.insert(lines.end(), run.begin(), run.end());
     count_ = lines.size();
   }
-  const std::vector<Block> blocks = source.blocks_;
-  for (const Block& b : blocks) KeepBlock(b);
+  if (&source != this) {
+    for (const Block& b : source.blocks_) KeepBlock(b);
+  }
   Changed();
 }
 
@@ -298,7 +299,7 @@ void TStringList::LoadFromFile(const std::string& path) {
   // bytes come in. Otherwise it may grow, and they are cut at the end.
   const bool cutWhileReading = opened_size > 0;
   auto table = NewTable(capacity);
-  Cutter cutter(buffer.get(), *table);
+  Cutter cutter(buffer.get(), *table);  // used only while reading
   while (size < limit) {
     if (size == capacity) {
       size_t bigger = std::min(capacity * 2, limit);
@@ -327,7 +328,6 @@ void TStringList::LoadFromFile(const std::string& path) {
   if (cutWhileReading) {
     cutter.Feed(buffer.get() + size, true);
   } else {
-    table = NewTable(size);
     Cutter(buffer.get(), *table).Feed(buffer.get() + size, true);
   }
   SetCut(std::move(table), Block(std::move(buffer)));
