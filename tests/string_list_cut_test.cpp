@@ -1,6 +1,7 @@
 // The string list's line cutting and its shared entries: the one-pass scan
-// works 64 bytes at a time, so line ends and zero bytes on and around block
-// edges are checked against a byte-by-byte reference.
+// works 64 bytes at a time and in batches of blocks, so line ends and zero
+// bytes on and around block and batch edges are checked against a
+// byte-by-byte reference, with each scan the processor can run.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -48,7 +49,18 @@ std::vector<std::string> Cut(const std::string& text) {
   return viaLine;
 }
 
-TEST(StringListCut, LineEndsAndZerosAroundBlockEdges) {
+using string_list_detail::Scan;
+
+// Runs each case with one scan for line stops, then goes back to the best.
+class StringListScan : public ::testing::TestWithParam<Scan> {
+protected:
+  void SetUp() override {
+    if (!string_list_detail::SelectScan(GetParam())) GTEST_SKIP() << "the processor lacks this scan";
+  }
+  void TearDown() override { string_list_detail::SelectScan(Scan::Best); }
+};
+
+TEST_P(StringListScan, LineEndsAndZerosAroundBlockEdges) {
   // A stop byte (or CR LF) at every position from 0 to 200 in a text of
   // filler: each crosses the 16-, 32- and 64-byte steps of the scan.
   const std::vector<std::string> stops = {"\n", "\r", "\r\n", "\n\r", std::string(1, '\0'), std::string("\r\0x", 3)};
@@ -64,7 +76,7 @@ TEST(StringListCut, LineEndsAndZerosAroundBlockEdges) {
   }
 }
 
-TEST(StringListCut, RandomTextsMatchTheReference) {
+TEST_P(StringListScan, RandomTextsMatchTheReference) {
   std::mt19937 rng(2024);
   const char alphabet[] = {'a', 'b', '\r', '\n', '\x82', '#'};
   for (int round = 0; round < 3000; ++round) {
@@ -74,6 +86,35 @@ TEST(StringListCut, RandomTextsMatchTheReference) {
     ASSERT_EQ(Cut(text), ReferenceLines(text)) << "round " << round;
   }
 }
+
+// Stops and CR LF pairs on the edges of the batches that are scanned before
+// their lines are taken, the last one of a text included.
+TEST_P(StringListScan, LineEndsAroundBatchEdges) {
+  const size_t batch = string_list_detail::CutBatchBytes;
+  const std::vector<std::string> stops = {"\n", "\r", "\r\n", std::string(1, '\0'), std::string("\r\0", 2)};
+  for (const std::string& stop : stops) {
+    for (size_t edge : {batch, 2 * batch}) {
+      for (size_t at = edge - 66; at <= edge + 2; at += (at + 3 < edge ? 63 : 1)) {
+        for (size_t total : {2 * batch + 130, at + stop.size(), at + stop.size() + 1}) {
+          std::string text(total, 'a');
+          for (size_t i = 40; i < total; i += 97) text[i] = (i / 97) % 3 ? '\n' : '\r';
+          text.replace(at, stop.size(), stop);
+          ASSERT_EQ(Cut(text), ReferenceLines(text)) << "stop " << int(stop[0]) << " at edge " << static_cast<long>(at) - static_cast<long>(edge) << " of " << total;
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, StringListScan, ::testing::Values(Scan::Plain, Scan::Sse2, Scan::Avx2),
+                         [](const ::testing::TestParamInfo<Scan>& info) {
+                           switch (info.param) {
+                             case Scan::Plain: return std::string("Plain");
+                             case Scan::Sse2: return std::string("Sse2");
+                             case Scan::Avx2: return std::string("Avx2");
+                             default: return std::string("Best");
+                           }
+                         });
 
 TEST(StringListShare, MovedEntriesOutliveTheirSource) {
   TStringList docs;

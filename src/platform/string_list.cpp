@@ -9,71 +9,15 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <new>
 
 #include "platform/exceptions.h"
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
+#include "platform/line_scan.h"
 
 namespace {
 
-// The line stops (LF, CR, zero) among the 64 bytes at `p`, one bit each.
-using StopMaskFn = uint64_t (*)(const char* p);
-
-#if !defined(__x86_64__)
-uint64_t StopMaskPlain(const char* p) {
-  uint64_t mask = 0;
-  for (int i = 0; i < 64; ++i) {
-    const char c = p[i];
-    if (c == '\n' || c == '\r' || c == '\0') mask |= uint64_t{1} << i;
-  }
-  return mask;
-}
-#endif
-
-#if defined(__x86_64__)
-uint64_t StopMaskSse2(const char* p) {
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i zero = _mm_setzero_si128();
-  uint64_t mask = 0;
-  for (int i = 0; i < 4; ++i) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-    const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)), _mm_cmpeq_epi8(v, zero));
-    mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hits))} << (16 * i);
-  }
-  return mask;
-}
-
-__attribute__((target("avx2"))) uint64_t StopMaskAvx2(const char* p) {
-  const __m256i lf = _mm256_set1_epi8('\n');
-  const __m256i cr = _mm256_set1_epi8('\r');
-  const __m256i zero = _mm256_setzero_si256();
-  uint64_t mask = 0;
-  for (int i = 0; i < 2; ++i) {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
-    const __m256i hits = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, cr)),
-                                         _mm256_cmpeq_epi8(v, zero));
-    mask |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(hits))} << (32 * i);
-  }
-  return mask;
-}
-#endif
-
-StopMaskFn ChooseStopMask() {
-#if defined(__x86_64__)
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) return StopMaskAvx2;
-  return StopMaskSse2;
-#else
-  return StopMaskPlain;
-#endif
-}
+using string_list_detail::CutBatchBytes;
 
 class FileDescriptor {
 public:
@@ -89,16 +33,16 @@ private:
   int fd_;
 };
 
-// From these sizes on, memory comes from mmap with huge pages asked for: the
+// From this size on, memory comes from mmap with huge pages asked for: the
 // first touch of each 4 KiB page costs more than reading the page, and a
-// file of hundreds of MiB has tens of thousands of them. Below them, malloc
-// reuses what earlier loads freed, which is cheaper still.
-constexpr size_t BigBytes = size_t{2} << 20;       // tables of lines
-constexpr size_t BigBlockBytes = size_t{32} << 20;  // a file's bytes
+// file of hundreds of MiB has tens of thousands of them. Below it, malloc
+// reuses what earlier loads freed, already touched, which is cheaper still
+// (glibc's malloc itself maps nothing larger than this afresh once such a
+// block has been freed).
+constexpr size_t BigBytes = size_t{32} << 20;
 
 // A block of `n` bytes for a file's content.
 std::shared_ptr<char[]> NewBlock(size_t n) {
-  if (n < BigBlockBytes) return std::shared_ptr<char[]>(new char[n]);
   char* p = static_cast<char*>(string_list_detail::AllocateBytes(n));
   return std::shared_ptr<char[]>(p, [n](char* q) { string_list_detail::FreeBytes(q, n); });
 }
@@ -123,9 +67,11 @@ void string_list_detail::FreeBytes(void* p, size_t bytes) {
   }
 }
 
-// Cuts a text into lines in one pass over it, 64 bytes at a time, as its
-// bytes arrive: LF, CR and CR LF each end one line; a line end at the very
-// end of the text adds no line; a zero byte ends the text.
+// Cuts a text into lines in one pass over it as its bytes arrive: LF, CR and
+// CR LF each end one line; a line end at the very end of the text adds no
+// line; a zero byte ends the text. The bytes are scanned a batch of blocks
+// of 64 at a time, and the lines taken from the stop bits of the batch while
+// its bytes are still in the cache.
 class TStringList::Cutter {
 public:
   Cutter(const char* begin, Lines& out) : start_(begin), next_(begin), out_(out) {}
@@ -134,35 +80,49 @@ public:
   // follow, and the last bytes are left for the next call: whether a CR is
   // followed by an LF is not known yet.
   void Feed(const char* end, bool final) {
-    static const StopMaskFn stopMask = ChooseStopMask();
-    if (ended_) return;
-    for (; next_ < end; next_ += 64) {
-      if (!final && end - next_ <= 64) return;
-      uint64_t mask;
-      if (end - next_ >= 64) {
-        mask = stopMask(next_);
-      } else {
-        char tail[64];
-        std::memset(tail, 'x', sizeof tail);
-        std::memcpy(tail, next_, static_cast<size_t>(end - next_));
-        mask = stopMask(tail);
-      }
-      while (mask != 0) {
-        const char* stop = next_ + __builtin_ctzll(mask);
-        mask &= mask - 1;
-        if (stop < start_) continue;  // the LF of a CR LF
-        if (*stop == '\0') {
-          Finish(stop);
-          return;
-        }
-        out_.emplace_back(start_, static_cast<size_t>(stop - start_));
-        start_ = (*stop == '\r' && stop + 1 < end && stop[1] == '\n') ? stop + 2 : stop + 1;
-      }
+    const line_scan::ScanFn scan = line_scan::Current();
+    uint16_t places[CutBatchBytes + 4];
+    while (!ended_) {
+      // Whole blocks with at least one byte after them, so that the byte
+      // after a CR can be read.
+      const size_t left = static_cast<size_t>(end - next_);
+      size_t blocks = left > 0 ? (left - 1) / 64 : 0;
+      if (blocks == 0) break;
+      blocks = std::min(blocks, CutBatchBytes / 64);
+      Take(scan(next_, blocks, places), places, end);
+      if (!ended_) next_ += blocks * 64;
     }
-    if (final) Finish(end);
+    if (!final || ended_) return;
+    // The last bytes, at most 64, through a padded copy.
+    if (next_ < end) {
+      char tail[64];
+      std::memset(tail, 'x', sizeof tail);
+      std::memcpy(tail, next_, static_cast<size_t>(end - next_));
+      Take(scan(tail, 1, places), places, end);
+    }
+    if (!ended_) Finish(end);
   }
 
 private:
+  // Takes the lines that end at the `found` stops, whose places are counted
+  // from next_.
+  void Take(line_scan::Found found, const uint16_t* places, const char* end) {
+    const char* start = start_;
+    for (size_t i = 0; i < found.count; ++i) {
+      const char* stop = next_ + places[i];
+      if (stop < start) continue;  // the LF of a CR LF begun in the block before
+      if (found.zero && *stop == '\0') {
+        start_ = start;
+        Finish(stop);
+        return;
+      }
+      out_.emplace_back(start, static_cast<size_t>(stop - start));
+      const char after = stop + 1 < end ? stop[1] : '\0';
+      start = stop + 1 + static_cast<int>((*stop == '\r') & (after == '\n'));
+    }
+    start_ = start;
+  }
+
   void Finish(const char* end) {
     if (start_ < end) out_.emplace_back(start_, static_cast<size_t>(end - start_));
     ended_ = true;

@@ -35,6 +35,12 @@ struct BigAllocator {
 // while it reads the rest, so that the bytes are scanned while they are still
 // in the processor's cache.
 constexpr size_t ReadChunkBytes = size_t{1} << 20;
+// Lines are cut from batches of this many bytes, scanned for line ends first.
+constexpr size_t CutBatchBytes = size_t{16} << 10;
+// The scan for line ends: the best the processor offers, or a given one
+// (for tests). Returns false when the processor lacks it.
+enum class Scan { Best, Plain, Sse2, Avx2 };
+bool SelectScan(Scan scan);
 }  // namespace string_list_detail
 
 class TStringList {
