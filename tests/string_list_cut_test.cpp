@@ -116,7 +116,20 @@ INSTANTIATE_TEST_SUITE_P(, StringListScan, ::testing::Values(Scan::Plain, Scan::
                            }
                          });
 
-TEST(StringListShare, MovedEntriesOutliveTheirSource) {
+// The same cases with the lines of every text kept as places, or as views
+// (as for texts of 4 GiB and more), which also cuts a few random texts.
+class StringListShare : public ::testing::TestWithParam<bool> {
+protected:
+  void SetUp() override {
+    if (GetParam()) string_list_detail::LongTextBytes() = 0;
+  }
+  void TearDown() override { string_list_detail::LongTextBytes() = saved_; }
+
+private:
+  size_t saved_ = string_list_detail::LongTextBytes();
+};
+
+TEST_P(StringListShare, MovedEntriesOutliveTheirSource) {
   TStringList docs;
   {
     auto source = std::make_unique<TStringList>();
@@ -131,7 +144,7 @@ TEST(StringListShare, MovedEntriesOutliveTheirSource) {
   EXPECT_EQ(copy.Items(), (std::vector<std::string>{"keep", "these two"}));
 }
 
-TEST(StringListShare, EntriesMadeEarlierFollowLaterChanges) {
+TEST_P(StringListShare, EntriesMadeEarlierFollowLaterChanges) {
   TStringList list;
   list.SetText("a\nb\nc");
   EXPECT_EQ(list[1], "b");  // strings made here
@@ -148,7 +161,7 @@ TEST(StringListShare, EntriesMadeEarlierFollowLaterChanges) {
 
 // A list filled by AddMoved refers to its source's table until one of the
 // two changes: neither may then see the other's change.
-TEST(StringListShare, SharedRunsChangeApart) {
+TEST_P(StringListShare, SharedRunsChangeApart) {
   TStringList source;
   source.SetText("n0\nd1\nd2\nd3\nn4");
   TStringList doc, copy;
@@ -168,6 +181,20 @@ TEST(StringListShare, SharedRunsChangeApart) {
   EXPECT_EQ(doc.Line(1), "d2");
   EXPECT_EQ(copy.Line(4), "later");
 }
+
+TEST_P(StringListShare, RandomTextsMatchTheReference) {
+  std::mt19937 rng(99);
+  for (int round = 0; round < 300; ++round) {
+    std::string text(rng() % 300, 'a');
+    for (char& c : text) c = "ab\r\n#"[rng() % 5];
+    ASSERT_EQ(Cut(text), ReferenceLines(text)) << "round " << round;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, StringListShare, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Views" : "Places");
+                         });
 
 // Files are cut while they are read, a chunk at a time: line ends, CR LF
 // pairs and zero bytes split across two chunks cut as in one piece.

@@ -67,6 +67,11 @@ void string_list_detail::FreeBytes(void* p, size_t bytes) {
   }
 }
 
+size_t& string_list_detail::LongTextBytes() {
+  static size_t bytes = UINT32_MAX;
+  return bytes;
+}
+
 // Cuts a text into lines in one pass over it as its bytes arrive: LF, CR and
 // CR LF each end one line; a line end at the very end of the text adds no
 // line; a zero byte ends the text. The bytes are scanned a batch of blocks
@@ -74,7 +79,8 @@ void string_list_detail::FreeBytes(void* p, size_t bytes) {
 // its bytes are still in the cache.
 class TStringList::Cutter {
 public:
-  Cutter(const char* begin, Lines& out) : start_(begin), next_(begin), out_(out) {}
+  Cutter(const char* begin, const NewCut& out)
+      : start_(begin), next_(begin), places_(out.places.get()), views_(out.views.get()) {}
 
   // Cuts the lines among the bytes before `end`. Unless `final`, more bytes
   // follow, and the last bytes are left for the next call: whether a CR is
@@ -106,7 +112,7 @@ public:
 private:
   // Takes the lines that end at the `found` stops, whose places are counted
   // from next_.
-  void Take(line_scan::Found found, const uint16_t* places, const char* end) {
+  [[gnu::always_inline]] void Take(line_scan::Found found, const uint16_t* places, const char* end) {
     const char* start = start_;
     for (size_t i = 0; i < found.count; ++i) {
       const char* stop = next_ + places[i];
@@ -116,26 +122,43 @@ private:
         Finish(stop);
         return;
       }
-      out_.emplace_back(start, static_cast<size_t>(stop - start));
+      Put(start, stop);
       const char after = stop + 1 < end ? stop[1] : '\0';
       start = stop + 1 + static_cast<int>((*stop == '\r') & (after == '\n'));
     }
     start_ = start;
   }
 
+  [[gnu::always_inline]] void Put(const char* start, const char* end) {
+    if (places_) {
+      places_->places.push_back(
+          Place{static_cast<uint32_t>(start - places_->base), static_cast<uint32_t>(end - start)});
+    } else {
+      views_->emplace_back(start, static_cast<size_t>(end - start));
+    }
+  }
+
   void Finish(const char* end) {
-    if (start_ < end) out_.emplace_back(start_, static_cast<size_t>(end - start_));
+    if (start_ < end) Put(start_, end);
     ended_ = true;
   }
 
   const char* start_;  // of the line being read
   const char* next_;   // the first byte not scanned yet
-  Lines& out_;
+  CutText* places_;    // the table the lines go to: places,
+  Lines* views_;       // or views
   bool ended_ = false;
 };
 
 TStringList::Lines& TStringList::Own() {
-  if (!lines_) {
+  if (cut_) {
+    auto views = std::make_shared<Lines>();
+    views->reserve(count_);
+    for (size_t i = 0; i < count_; ++i) views->push_back(Line(static_cast<int>(i)));
+    cut_.reset();
+    lines_ = std::move(views);
+    first_ = 0;
+  } else if (!lines_) {
     lines_ = std::make_shared<Lines>();
   } else if (lines_.use_count() > 1 || first_ != 0 || count_ != lines_->size()) {
     auto from = lines_->begin() + static_cast<std::ptrdiff_t>(first_);
@@ -149,7 +172,7 @@ const std::vector<std::string>& TStringList::Items() const {
   if (!itemsValid_) {
     items_.clear();
     items_.reserve(count_);
-    for (size_t i = 0; i < count_; ++i) items_.emplace_back((*lines_)[first_ + i]);
+    for (size_t i = 0; i < count_; ++i) items_.emplace_back(Line(static_cast<int>(i)));
     itemsValid_ = true;
   }
   return items_;
@@ -168,6 +191,7 @@ int TStringList::Add(std::string s) {
 
 void TStringList::Clear() {
   lines_.reset();
+  cut_.reset();
   first_ = 0;
   count_ = 0;
   blocks_.clear();
@@ -178,6 +202,7 @@ void TStringList::Clear() {
 void TStringList::Assign(const TStringList& other) {
   if (&other == this) return;
   lines_ = other.lines_;
+  cut_ = other.cut_;
   first_ = other.first_;
   count_ = other.count_;
   blocks_ = other.blocks_;
@@ -193,15 +218,16 @@ void TStringList::KeepBlock(const Block& block) {
 
 void TStringList::AddMoved(const TStringList& source, int first, int last) {
   if (first >= last) return;
-  const size_t from = source.first_ + static_cast<size_t>(first);
   const size_t n = static_cast<size_t>(last - first);
   if (count_ == 0) {
     lines_ = source.lines_;
-    first_ = from;
+    cut_ = source.cut_;
+    first_ = source.first_ + static_cast<size_t>(first);
     count_ = n;
   } else {
-    const auto begin = source.lines_->begin() + static_cast<std::ptrdiff_t>(from);
-    const Lines run(begin, begin + static_cast<std::ptrdiff_t>(n));  // `source` may be this list
+    Lines run;  // `source` may be this list
+    run.reserve(n);
+    for (int i = first; i < last; ++i) run.push_back(source.Line(i));
     Lines& lines = Own();
     lines.insert(lines.end(), run.begin(), run.end());
     count_ = lines.size();
@@ -212,17 +238,27 @@ void TStringList::AddMoved(const TStringList& source, int first, int last) {
   Changed();
 }
 
-std::shared_ptr<TStringList::Lines> TStringList::NewTable(size_t sizeHint) {
-  auto table = std::make_shared<Lines>();
+TStringList::NewCut TStringList::NewTable(const char* base, size_t size) {
   // A first guess at the number of lines saves most of the regrowing.
-  table->reserve(sizeHint / 48 + 16);
+  const size_t guess = size / 48 + 16;
+  NewCut table;
+  if (size <= string_list_detail::LongTextBytes()) {
+    auto places = std::make_shared<CutText>();
+    places->base = base;
+    places->places.reserve(guess);
+    table.places = std::move(places);
+  } else {
+    table.views = std::make_shared<Lines>();
+    table.views->reserve(guess);
+  }
   return table;
 }
 
-void TStringList::SetCut(std::shared_ptr<Lines> table, Block block) {
-  lines_ = std::move(table);
+void TStringList::SetCut(NewCut table, Block block) {
+  lines_ = std::move(table.views);
+  cut_ = std::move(table.places);
   first_ = 0;
-  count_ = lines_->size();
+  count_ = cut_ ? cut_->places.size() : lines_->size();
   blocks_.clear();
   if (count_ > 0) blocks_.push_back(std::move(block));
   Changed();
@@ -231,8 +267,8 @@ void TStringList::SetCut(std::shared_ptr<Lines> table, Block block) {
 void TStringList::SetText(std::string_view bytes) {
   auto copy = NewBlock(bytes.size() + 1);
   if (!bytes.empty()) std::memcpy(copy.get(), bytes.data(), bytes.size());
-  auto table = NewTable(bytes.size());
-  Cutter(copy.get(), *table).Feed(copy.get() + bytes.size(), true);
+  NewCut table = NewTable(copy.get(), bytes.size());
+  Cutter(copy.get(), table).Feed(copy.get() + bytes.size(), true);
   SetCut(std::move(table), Block(std::move(copy)));
 }
 
@@ -258,8 +294,9 @@ void TStringList::LoadFromFile(const std::string& path) {
   // With the size known, the buffer never moves: its lines are cut as the
   // bytes come in. Otherwise it may grow, and they are cut at the end.
   const bool cutWhileReading = opened_size > 0;
-  auto table = NewTable(capacity);
-  Cutter cutter(buffer.get(), *table);  // used only while reading
+  NewCut table;
+  if (cutWhileReading) table = NewTable(buffer.get(), capacity);
+  Cutter cutter(buffer.get(), table);  // used only while reading
   while (size < limit) {
     if (size == capacity) {
       size_t bigger = std::min(capacity * 2, limit);
@@ -288,7 +325,8 @@ void TStringList::LoadFromFile(const std::string& path) {
   if (cutWhileReading) {
     cutter.Feed(buffer.get() + size, true);
   } else {
-    Cutter(buffer.get(), *table).Feed(buffer.get() + size, true);
+    table = NewTable(buffer.get(), size);
+    Cutter(buffer.get(), table).Feed(buffer.get() + size, true);
   }
   SetCut(std::move(table), Block(std::move(buffer)));
 }

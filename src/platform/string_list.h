@@ -9,6 +9,7 @@
 // Items() and operator[] make std::string copies on first use after a
 // change and keep them until the next change. Not safe to use from two
 // threads at once.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ constexpr size_t CutBatchBytes = size_t{16} << 10;
 // (for tests). Returns false when the processor lacks it.
 enum class Scan { Best, Plain, Sse2, Avx2 };
 bool SelectScan(Scan scan);
+// Texts longer than this many bytes are kept as views, not places (which
+// count in 32 bits); tests lower it to reach that path with short texts.
+size_t& LongTextBytes();
 }  // namespace string_list_detail
 
 class TStringList {
@@ -48,7 +52,11 @@ public:
   int Count() const { return static_cast<int>(count_); }
   // Entry i without a copy; valid while the list or any list it was moved
   // to holds the entry.
-  std::string_view Line(int i) const { return (*lines_)[first_ + static_cast<size_t>(i)]; }
+  std::string_view Line(int i) const {
+    const size_t at = first_ + static_cast<size_t>(i);
+    if (cut_) return std::string_view(cut_->base + cut_->places[at].offset, cut_->places[at].length);
+    return (*lines_)[at];
+  }
   const std::string& operator[](int i) const { return Items()[static_cast<size_t>(i)]; }
   const std::vector<std::string>& Items() const;
 
@@ -79,21 +87,39 @@ public:
 private:
   using Block = std::shared_ptr<const char[]>;
   using Lines = std::vector<std::string_view, string_list_detail::BigAllocator<std::string_view>>;
+  // The lines of one text as places in it: half the size of views, which
+  // matters for files of millions of lines.
+  struct Place {
+    uint32_t offset;
+    uint32_t length;
+  };
+  struct CutText {
+    const char* base = nullptr;
+    std::vector<Place, string_list_detail::BigAllocator<Place>> places;
+  };
   class Cutter;
-  // The table of entries, this list's own and whole, ready to change.
+  // The table of entries as views, this list's own and whole, ready to change.
   Lines& Own();
-  static std::shared_ptr<Lines> NewTable(size_t sizeHint);
+  // A table for the lines of a text of `size` bytes at `base`: places, or
+  // views for a text too long for places.
+  struct NewCut {
+    std::shared_ptr<CutText> places;
+    std::shared_ptr<Lines> views;
+  };
+  static NewCut NewTable(const char* base, size_t size);
   // Makes the entries those of a table just cut from `block`.
-  void SetCut(std::shared_ptr<Lines> table, Block block);
+  void SetCut(NewCut table, Block block);
   void KeepBlock(const Block& block);
   void Changed() {
     itemsValid_ = false;
     items_.clear();
   }
 
-  // The entries are (*lines_)[first_ .. first_ + count_). The table may be
-  // shared with other lists; then no list changes it.
+  // The entries are (*lines_)[first_ .. first_ + count_), or the same run of
+  // cut_'s places when cut_ is set. Either table may be shared with other
+  // lists; then no list changes it.
   std::shared_ptr<Lines> lines_;
+  std::shared_ptr<const CutText> cut_;
   size_t first_ = 0;
   size_t count_ = 0;
   std::vector<Block> blocks_;  // what the entries point into
