@@ -49,6 +49,18 @@ std::vector<std::string> Cut(const std::string& text) {
   return viaLine;
 }
 
+// Short random texts of line ends, text and now and then a zero byte.
+void ExpectRandomTextsCut(unsigned seed, int rounds) {
+  std::mt19937 rng(seed);
+  const char alphabet[] = {'a', 'b', '\r', '\n', '\x82', '#'};
+  for (int round = 0; round < rounds; ++round) {
+    std::string text(rng() % 300, 'a');
+    for (char& c : text) c = alphabet[rng() % sizeof alphabet];
+    if (rng() % 4 == 0 && !text.empty()) text[rng() % text.size()] = '\0';
+    ASSERT_EQ(Cut(text), ReferenceLines(text)) << "round " << round;
+  }
+}
+
 using string_list_detail::Scan;
 
 // Runs each case with one scan for line stops, then goes back to the best.
@@ -76,16 +88,7 @@ TEST_P(StringListScan, LineEndsAndZerosAroundBlockEdges) {
   }
 }
 
-TEST_P(StringListScan, RandomTextsMatchTheReference) {
-  std::mt19937 rng(2024);
-  const char alphabet[] = {'a', 'b', '\r', '\n', '\x82', '#'};
-  for (int round = 0; round < 3000; ++round) {
-    std::string text(rng() % 300, 'a');
-    for (char& c : text) c = alphabet[rng() % sizeof alphabet];
-    if (rng() % 4 == 0 && !text.empty()) text[rng() % text.size()] = '\0';
-    ASSERT_EQ(Cut(text), ReferenceLines(text)) << "round " << round;
-  }
-}
+TEST_P(StringListScan, RandomTextsMatchTheReference) { ExpectRandomTextsCut(2024, 3000); }
 
 // Stops and CR LF pairs on the edges of the batches that are scanned before
 // their lines are taken, the last one of a text included.
@@ -182,14 +185,7 @@ TEST_P(StringListShare, SharedRunsChangeApart) {
   EXPECT_EQ(copy.Line(4), "later");
 }
 
-TEST_P(StringListShare, RandomTextsMatchTheReference) {
-  std::mt19937 rng(99);
-  for (int round = 0; round < 300; ++round) {
-    std::string text(rng() % 300, 'a');
-    for (char& c : text) c = "ab\r\n#"[rng() % 5];
-    ASSERT_EQ(Cut(text), ReferenceLines(text)) << "round " << round;
-  }
-}
+TEST_P(StringListShare, RandomTextsMatchTheReference) { ExpectRandomTextsCut(99, 300); }
 
 INSTANTIATE_TEST_SUITE_P(, StringListShare, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {

@@ -21,8 +21,8 @@ inline uint64_t Stops(uint64_t lf, uint64_t cr, uint64_t zero) { return (lf & ~(
   const int count = __builtin_popcountll(mask);
 #pragma GCC unroll 4
   for (int i = 0; i < Unrolled; ++i) {
-    // The bit itself, not the position of a bit in an empty mask, which is
-    // the only case where __builtin_ctzll is undefined.
+    // An empty mask has no lowest bit (__builtin_ctzll is undefined for it):
+    // its place, one past the block, is never counted.
     places[n + static_cast<size_t>(i)] = static_cast<uint16_t>(base + (mask ? __builtin_ctzll(mask) : 64));
     mask &= mask - 1;
   }

@@ -225,11 +225,11 @@ void TStringList::AddMoved(const TStringList& source, int first, int last) {
     first_ = source.first_ + static_cast<size_t>(first);
     count_ = n;
   } else {
-    Lines run;  // `source` may be this list
-    run.reserve(n);
-    for (int i = first; i < last; ++i) run.push_back(source.Line(i));
+    // `source` may be this list: each view is read out before it is
+    // appended, so the table may grow meanwhile. It grows once.
     Lines& lines = Own();
-    lines.insert(lines.end(), run.begin(), run.end());
+    lines.reserve(lines.size() + n);
+    for (int i = first; i < last; ++i) lines.push_back(source.Line(i));
     count_ = lines.size();
   }
   if (&source != this) {

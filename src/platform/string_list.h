@@ -32,9 +32,9 @@ struct BigAllocator {
   void deallocate(T* p, size_t n) { FreeBytes(p, n * sizeof(T)); }
   bool operator==(const BigAllocator&) const { return true; }
 };
-// From this many bytes of a file on, LoadFromFile cuts what it has read
-// while it reads the rest, so that the bytes are scanned while they are still
-// in the processor's cache.
+// LoadFromFile reads a file whose size it knows this many bytes at a time
+// and cuts each piece into lines right after reading it, while its bytes are
+// still in the processor's cache.
 constexpr size_t ReadChunkBytes = size_t{1} << 20;
 // Lines are cut from batches of this many bytes, scanned for line ends first.
 constexpr size_t CutBatchBytes = size_t{16} << 10;
